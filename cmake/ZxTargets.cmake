@@ -1,0 +1,31 @@
+# zx_folder_library(NAME DIR [EXCLUDE file...]): a static library of every .cpp
+# directly in DIR (not in sub-folders; backends live in sub-folders).
+function(zx_folder_library name dir)
+  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  foreach(ex ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "/${ex}$")
+  endforeach()
+  if(NOT sources)
+    set(stub ${CMAKE_BINARY_DIR}/stubs/${name}_empty.cpp)
+    file(WRITE ${stub} "// ${name} has no sources yet\n")
+    set(sources ${stub})
+  endif()
+  add_library(${name} STATIC ${sources})
+endfunction()
+
+# zx_test_folder(DIR): every folder below tests/ (but support/ and programs/)
+# is one GoogleTest binary named test_<folder>.
+function(zx_test_folder dir)
+  get_filename_component(leaf ${dir} NAME)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${leaf} ${sources})
+  target_link_libraries(test_${leaf} PRIVATE zx_testsupport
+      zx_app zx_screens zx_install zx_uninstall zx_skin zx_text zx_util zx_platform
+      GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(test_${leaf} DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS ${leaf})
+endfunction()

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Setup.exe must be a 32-bit PE that needs no MinGW DLL: only system DLLs.
+set -euo pipefail
+exe=${1:-build/win32/Setup.exe}
+file_type=$(i686-w64-mingw32-objdump -f "$exe" | grep -o 'file format [a-z0-9-]*' || true)
+[ "$file_type" = "file format pei-i386" ] || { echo "error: $exe is not a PE32 i386 executable ($file_type)" >&2; exit 1; }
+bad=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' |
+      grep -i -E 'libgcc|libstdc|libwinpthread|mingw' || true)
+if [ -n "$bad" ]; then
+  echo "error: $exe depends on MinGW DLLs: $bad" >&2
+  exit 1
+fi
+echo "Setup.exe: PE32 i386, DLLs: $(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {printf "%s ", $3}')"

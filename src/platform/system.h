@@ -36,6 +36,11 @@ uint32_t GetACP();
 String DecodeCodePage(std::string_view bytes, uint32_t codePage = 0);
 std::string EncodeCodePage(StringView text, uint32_t codePage = 0);
 
+// First call of the entry routine. On Windows it restricts DLL loading to the
+// system folder (SetDefaultDllDirectories), so a DLL planted beside Setup.exe in
+// a downloads folder is never loaded.
+void InitializeProcess();
+
 // Screen size and logical pixels per inch of the primary display.
 int ScreenWidth();
 int ScreenHeight();

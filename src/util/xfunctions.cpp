@@ -1,0 +1,256 @@
+// Folder trees, registry, shell-link and special-folder services.
+#include "util/xfunctions.h"
+
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/thread.h"
+
+namespace {
+
+const String kAllEntries = u"*.*";
+const String kKindFolder = u"Folder";
+const String kKindFile = u"File";
+
+bool IsDotEntry(const String& name) { return name == u"." || name == u".."; }
+
+bool IsFolder(const win::FindData& entry) {
+  return (entry.attributes & win::kFileAttributeDirectory) != 0;
+}
+
+bool IsLink(const win::FindData& entry) {
+  return (entry.attributes & win::kFileAttributeReparsePoint) != 0;
+}
+
+// Calls visit(entry) for every entry of folder (which ends with "\") but "."
+// and "..". An entry without any of the low attribute bits is still an entry:
+// files in compressed or encrypted folders report nothing else. visit returns
+// false to end the listing early. One find handle, open while visit runs, so a
+// recursive walk holds one handle per level along its current path.
+template <typename Visit>
+void ForEachEntry(const String& folder, Visit visit) {
+  win::FindFile find;
+  win::FindData entry;
+  if (!find.First(folder + kAllEntries, entry)) return;
+  do {
+    if (IsDotEntry(entry.name)) continue;
+    if (!visit(entry)) break;
+  } while (find.Next(entry));
+}
+
+// How a failed file copy is handled by the three copy variants.
+struct CopyFailures {
+  enum class Mode { Ignore, List, Stop } mode = Mode::Ignore;
+  StringList* list = nullptr;   // Mode::List
+  String* errorText = nullptr;  // Mode::Stop; the first failure is kept
+};
+
+// Returns false when this level stopped at a failed copy (Mode::Stop only).
+bool CopyLevel(const String& source, const String& destination, win::StatusLine* status,
+               bool failIfExists, const String& skipName, win::ProgressIndicator* bar,
+               CopyFailures& failures) {
+  bool completed = true;
+  ForEachEntry(source, [&](const win::FindData& entry) {
+    const String from = source + entry.name;
+    const String to = destination + entry.name;
+    if (IsFolder(entry)) {
+      if (!skipName.empty() && entry.name == skipName) return true;
+      if (!win::DirectoryExists(to)) win::CreateDirectory(to);
+      // A failure below stops only that sub-folder; this level goes on, and
+      // the error text already holds the failure for the caller.
+      CopyLevel(from + u"\\", to + u"\\", status, failIfExists, skipName, bar, failures);
+      return true;
+    }
+    win::PausePoint();
+    if (status) status->SetStatusText(to);
+    if (!win::CopyFile(from, to, failIfExists)) {
+      switch (failures.mode) {
+        case CopyFailures::Mode::Ignore:
+          break;
+        case CopyFailures::Mode::List:
+          failures.list->push_back(from + u"," + to);
+          break;
+        case CopyFailures::Mode::Stop:
+          if (failures.errorText->empty())
+            *failures.errorText = win::SysErrorMessage(win::GetLastError());
+          completed = false;
+          return false;
+      }
+    }
+    win::SetFileAttributes(to, win::kFileAttributeNormal);
+    if (bar) StepProgress(bar);
+    return true;
+  });
+  return completed;
+}
+
+// A path that names a drive or no folder at all: the upward walk of
+// ForceFolderChain ends there and never empties or creates it.
+bool IsDriveRootOrEmpty(const String& path) {
+  if (path.empty()) return true;
+  if (path.size() <= 3 && path.size() >= 2 && path[1] == u':') return true;  // "C:", "C:\"
+  return path == u"\\" || path == u"\\\\";
+}
+
+}  // namespace
+
+void CopyFolderTree(const String& source, const String& destination, win::StatusLine* status,
+                    bool failIfExists, const String& skipName, win::ProgressIndicator* bar) {
+  CopyFailures failures;
+  CopyLevel(source, destination, status, failIfExists, skipName, bar, failures);
+}
+
+void CopyFolderTreeListFailures(const String& source, const String& destination,
+                                win::StatusLine* status, StringList& failures, bool failIfExists,
+                                const String& skipName, win::ProgressIndicator* bar) {
+  CopyFailures mode;
+  mode.mode = CopyFailures::Mode::List;
+  mode.list = &failures;
+  CopyLevel(source, destination, status, failIfExists, skipName, bar, mode);
+}
+
+void CopyFolderTreeStopOnError(const String& source, const String& destination,
+                               win::StatusLine* status, String& errorText, bool failIfExists,
+                               const String& skipName, win::ProgressIndicator* bar) {
+  errorText.clear();
+  CopyFailures mode;
+  mode.mode = CopyFailures::Mode::Stop;
+  mode.errorText = &errorText;
+  CopyLevel(source, destination, status, failIfExists, skipName, bar, mode);
+}
+
+void DeleteFolderContents(const String& folder, win::StatusLine* status,
+                          win::ProgressIndicator* bar) {
+  ForEachEntry(folder, [&](const win::FindData& entry) {
+    const String path = folder + entry.name;
+    win::PausePoint();
+    if (IsFolder(entry)) {
+      // A junction or folder link goes itself; what it points at is not ours.
+      if (!IsLink(entry)) DeleteFolderContents(path + u"\\", nullptr, nullptr);
+      win::RemoveDirectory(path);
+      return true;
+    }
+    if (status) status->SetStatusText(path);
+    win::DeleteFile(path);
+    if (bar) StepProgress(bar);
+    return true;
+  });
+}
+
+int CountFolderEntries(const String& folder) {
+  int count = 0;
+  ForEachEntry(win::IncludeTrailingBackslash(folder), [&](const win::FindData&) {
+    ++count;
+    return true;
+  });
+  return count;
+}
+
+int ListFolderEntries(const String& folder, const String& kind, const String& extension,
+                      StringList& list, const String& exclude) {
+  const bool folders = kind == kKindFolder;
+  const bool files = kind == kKindFile;
+  if (!folders && !files) return 0;
+  const String wantedExtension = win::LowerCase(extension);
+  int added = 0;
+  ForEachEntry(win::IncludeTrailingBackslash(folder), [&](const win::FindData& entry) {
+    if (!exclude.empty() && entry.name == exclude) return true;
+    // The file test looks at the name only, so a folder "x.xlsx" is listed too.
+    const bool match = folders ? IsFolder(entry)
+                               : win::LowerCase(win::ExtractFileExt(entry.name)) == wantedExtension;
+    if (match) {
+      list.push_back(entry.name);
+      ++added;
+    }
+    return true;
+  });
+  return added;
+}
+
+void ForceFolderChain(const String& path, const String& baseFolder, bool emptyFirst) {
+  String current = win::ExcludeTrailingBackslash(path);
+  if (!win::ExtractFileExt(current).empty()) current = win::ExtractFileDir(current);
+  const String base = win::ExcludeTrailingBackslash(baseFolder);
+
+  StringList missing;  // innermost first
+  while (current != base && !IsDriveRootOrEmpty(current)) {
+    if (emptyFirst) {
+      missing.push_back(current);
+      DeleteFolderContents(current + u"\\", nullptr, nullptr);
+      emptyFirst = false;
+    } else {
+      if (win::DirectoryExists(current)) break;
+      missing.push_back(current);
+    }
+    const String parent = win::ExtractFileDir(current);
+    if (parent == current) break;
+    current = parent;
+  }
+  if (current == base && !IsDriveRootOrEmpty(base) && !win::DirectoryExists(base))
+    win::CreateDirectory(base);
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) win::CreateDirectory(*it);
+}
+
+void StepProgress(win::ProgressIndicator* bar) {
+  if (!bar) return;
+  if (bar->Position() == 100) bar->SetPosition(0);
+  bar->SetPosition(bar->Position() + 1);
+}
+
+String FindInSubfolders(const String& baseFolder, const String& secondSubfolder,
+                        const String& firstSubfolder, const String& fileName) {
+  const String first = baseFolder + firstSubfolder + u"\\" + fileName;
+  if (win::FileExists(first)) return first;
+  const String second = baseFolder + secondSubfolder + u"\\" + fileName;
+  if (win::FileExists(second)) return second;
+  return String();
+}
+
+String SpecialFolderPath(int csidl) { return win::SHGetSpecialFolderPath(csidl); }
+
+String ReadMachineString(const String& valueName, bool mayCreate, const String& key) {
+  win::Registry registry(win::kKeyRead);
+  registry.SetRootKey(win::RootKey::LocalMachine);
+  String value;
+  if (registry.OpenKey(key, mayCreate)) value = registry.ReadString(valueName);
+  registry.CloseKey();
+  return value;
+}
+
+void DeleteMachineKey(const String& parentKey, bool mayCreate, const String& key) {
+  // An empty name would mean the parent itself; that is never what a caller wants.
+  if (win::ExcludeTrailingBackslash(key).empty()) return;
+  win::PausePoint();
+  win::Registry registry(win::kKeyWrite);
+  registry.SetRootKey(win::RootKey::LocalMachine);
+  if (parentKey.empty()) {
+    registry.DeleteKey(key);
+  } else if (registry.OpenKey(parentKey, mayCreate)) {
+    registry.DeleteKey(key);
+  }
+  registry.CloseKey();
+}
+
+void DeleteUserValue(const String& key, bool mayCreate, const String& valueName) {
+  win::PausePoint();
+  win::Registry registry(win::kKeyWrite);
+  registry.SetRootKey(win::RootKey::CurrentUser);
+  if (registry.OpenKey(key, mayCreate)) registry.DeleteValue(valueName);
+  registry.CloseKey();
+}
+
+bool CreateShellLink(const String& linkFile, const String& target, const String& description,
+                     const String& arguments, const String& iconPath) {
+  win::PausePoint();
+  win::ShellLink link;
+  if (!link.Create()) return false;
+  link.SetPath(target);
+  link.SetDescription(description);
+  link.SetWorkingDirectory(win::ExtractFilePath(target));
+  link.SetIconLocation(iconPath, 0);
+  if (!arguments.empty()) link.SetArguments(arguments);
+  // Only the object's existence is reported: callers record the link path even
+  // when the file could not be written.
+  link.Save(linkFile);
+  return true;
+}

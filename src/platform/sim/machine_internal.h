@@ -1,0 +1,40 @@
+// Helpers the sim backend's own files share on top of machine.h: the full
+// result of mapping a Windows path, the escape check for links, the test
+// overrides of the program's path and arguments, and the per-thread last error.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/sim/machine.h"
+#include "platform/strings.h"
+
+namespace sim {
+
+constexpr uint32_t kErrorInvalidName = 123;
+
+struct ResolvedPath {
+  std::string host;          // host path (components matched without regard to case)
+  bool parentExists = false; // every component but the last exists as a folder
+  bool exists = false;       // the last component exists (a link counts, even dangling)
+  bool isRoot = false;       // the path names the drive root itself
+};
+
+// Maps a Windows path on drive C: like Machine::HostPath, with the details the
+// file calls need to choose between "file not found" and "path not found".
+bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& error);
+
+// True when hostPath, with every link followed, still lies inside drive C: of
+// the current machine (a missing path counts as inside when its existing
+// ancestor is).
+bool StaysInsideMachine(const std::string& hostPath);
+
+// The host folder of drive C: ("<machine>/drive_c").
+std::string DriveRoot();
+
+// Test overrides (set by SetExecutablePath / SetCommandLineArguments).
+std::optional<String> ExecutablePathOverride();
+std::optional<StringList> CommandLineArgumentsOverride();
+
+}  // namespace sim

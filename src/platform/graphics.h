@@ -9,6 +9,14 @@
 
 #include "platform/strings.h"
 
+// <windows.h> defines these names as macros; a backend file that includes it
+// uses the functions below under their own names.
+#undef RGB
+#undef GetRValue
+#undef GetGValue
+#undef GetBValue
+#undef TextOut
+
 namespace win {
 
 // A Windows COLORREF: red | green << 8 | blue << 16.

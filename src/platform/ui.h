@@ -1,0 +1,716 @@
+// The widget model the screens are written against: components owned by a
+// form in creation order, controls with their windows, forms, the application
+// with its message loop, timers and message boxes.
+//
+// Every control owns a window (a handle) whose messages go through a
+// replaceable window procedure, so a screen or a skin can hook it, see every
+// message first and chain to the procedure it replaced. The model keeps all
+// state itself; the backend (platform/ui_backend.h) puts it on real windows
+// (Windows) or keeps it headless and draws it into bitmaps (host).
+//
+// Threads: everything here belongs to the user-interface thread. A worker
+// reaches it only through Application::PostMessage / Queue and the
+// LabelStatusLine / BarProgressIndicator adapters below, which post in order.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/graphics.h"
+#include "platform/process.h"
+#include "platform/status.h"
+#include "platform/strings.h"
+
+namespace win {
+
+// ---------------------------------------------------------------- messages
+
+constexpr uint32_t kWmSize = 0x0005;
+constexpr uint32_t kWmSetFocus = 0x0007;
+constexpr uint32_t kWmKillFocus = 0x0008;
+constexpr uint32_t kWmEnable = 0x000A;
+constexpr uint32_t kWmSetText = 0x000C;
+constexpr uint32_t kWmPaint = 0x000F;
+constexpr uint32_t kWmEraseBkgnd = 0x0014;
+constexpr uint32_t kWmWindowPosChanging = 0x0046;
+constexpr uint32_t kWmNcPaint = 0x0085;
+constexpr uint32_t kWmKeyDown = 0x0100;
+constexpr uint32_t kWmKeyUp = 0x0101;
+constexpr uint32_t kWmTimer = 0x0113;
+constexpr uint32_t kWmMouseMove = 0x0200;
+constexpr uint32_t kWmLButtonDown = 0x0201;
+constexpr uint32_t kWmLButtonUp = 0x0202;
+constexpr uint32_t kWmLButtonDblClk = 0x0203;
+constexpr uint32_t kWmMouseWheel = 0x020A;
+constexpr uint32_t kWmMouseLeave = 0x02A3;
+constexpr uint32_t kBmGetCheck = 0x00F0;
+constexpr uint32_t kBmSetCheck = 0x00F1;
+constexpr uint32_t kBmGetState = 0x00F2;
+constexpr uint32_t kBmSetState = 0x00F3;
+// The toolkit's own mouse notices (its CM_MOUSEENTER / CM_MOUSELEAVE).
+constexpr uint32_t kCmMouseEnter = 0xB013;
+constexpr uint32_t kCmMouseLeave = 0xB014;
+
+constexpr int kWheelDelta = 120;
+
+// SetWindowPos flags seen in WM_WINDOWPOSCHANGING.
+constexpr uint32_t kSwpShowWindow = 0x0040;
+constexpr uint32_t kSwpHideWindow = 0x0080;
+
+// The structure WM_WINDOWPOSCHANGING points to (lParam).
+struct WindowPos {
+  WindowHandle hwnd = 0;
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t cx = 0;
+  int32_t cy = 0;
+  uint32_t flags = 0;
+};
+
+struct Message {
+  uint32_t msg = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+  intptr_t result = 0;
+};
+
+// Mouse position in a message's lParam (client coordinates), as MAKELPARAM.
+constexpr intptr_t MakePointParam(int32_t x, int32_t y) {
+  return static_cast<intptr_t>((static_cast<uint32_t>(y & 0xFFFF) << 16) | static_cast<uint32_t>(x & 0xFFFF));
+}
+constexpr int32_t PointParamX(intptr_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
+constexpr int32_t PointParamY(intptr_t lParam) { return static_cast<int16_t>((lParam >> 16) & 0xFFFF); }
+
+// A window procedure: the control's own handler or a hook that replaced it.
+using WndMethod = std::function<void(Message&)>;
+
+// ---------------------------------------------------------------- events
+
+class Component;
+class Control;
+class Form;
+
+enum class MouseButton { Left, Right, Middle };
+using ShiftState = uint32_t;  // unused bits of the toolkit's TShiftState
+
+enum class CloseAction { None, Hide, Free, Minimize };
+enum class Alignment { LeftJustify, RightJustify, Center };
+enum class TextLayout { Top, Center, Bottom };
+enum class BorderStyle { None, Single, Sizeable, Dialog };
+
+using NotifyEvent = std::function<void(Component* sender)>;
+using MouseEvent = std::function<void(Component* sender, MouseButton button, ShiftState shift, int32_t x, int32_t y)>;
+using CloseQueryEvent = std::function<void(Component* sender, bool& canClose)>;
+using CloseEvent = std::function<void(Component* sender, CloseAction& action)>;
+using MouseWheelUpDownEvent = std::function<void(Component* sender, ShiftState shift, Point mousePos, bool& handled)>;
+using PositionChangedEvent = std::function<void(Component* sender, int32_t position)>;
+
+// Modal results.
+constexpr int kMrNone = 0;
+constexpr int kMrOk = 1;
+constexpr int kMrCancel = 2;
+constexpr int kMrYes = 6;
+constexpr int kMrNo = 7;
+
+// ---------------------------------------------------------------- components
+
+// A named object owned by another; the owner keeps what it owns in creation
+// order and frees it with itself. ClassName is the exact run-time class name
+// the toolkit reports ("TLabel"); a subclass sets its own.
+class Component {
+ public:
+  explicit Component(Component* owner, StringView className = u"TComponent");
+  virtual ~Component();
+  Component(const Component&) = delete;
+  Component& operator=(const Component&) = delete;
+
+  const String& ClassName() const { return className_; }
+  const String& Name() const { return name_; }
+  void SetName(StringView name) { name_ = String(name); }
+  Component* Owner() const { return owner_; }
+  int32_t Tag() const { return tag_; }
+  void SetTag(int32_t tag) { tag_ = tag; }
+
+  int ComponentCount() const { return static_cast<int>(components_.size()); }
+  Component* Components(int index) const { return components_[index].get(); }
+  // By name, letter case ignored (as the toolkit's FindComponent); null if none.
+  Component* FindComponent(StringView name) const;
+
+  // Creates a component owned by this one, last in the component order. A
+  // control created by a control gets it as parent too (change it with
+  // SetParent).
+  template <class T, class... Args>
+  T* Create(StringView name, Args&&... args) {
+    auto object = std::make_unique<T>(this, std::forward<Args>(args)...);
+    T* raw = object.get();
+    raw->SetName(name);
+    Adopt(std::move(object));
+    return raw;
+  }
+  // Takes ownership of a component made elsewhere (last in the order).
+  void Adopt(std::unique_ptr<Component> component);
+
+ protected:
+  void SetClassName(StringView className) { className_ = String(className); }
+  // Called by Adopt once the component has its owner and name.
+  virtual void Adopted() {}
+
+ private:
+  Component* owner_;
+  String className_;
+  String name_;
+  int32_t tag_ = 0;
+  std::vector<std::unique_ptr<Component>> components_;
+};
+
+// A visual control. Every control owns a window (Handle) and a window
+// procedure; labels and images are drawn on their parent (no surface of their
+// own) as the toolkit's graphic controls are. Setting the caption sends
+// WM_SETTEXT and enabling sends WM_ENABLE through the window procedure, so
+// hooks see them.
+class Control : public Component {
+ public:
+  Control(Component* owner, StringView className);
+  ~Control() override;
+
+  WindowHandle Handle() const { return handle_; }
+  virtual bool IsWindowed() const { return true; }
+  virtual bool IsForm() const { return false; }
+  Form* ParentForm();  // the form this control sits on (itself for a form)
+
+  Control* Parent() const { return parent_; }
+  void SetParent(Control* parent);
+  const std::vector<Control*>& Children() const { return children_; }
+
+  int32_t Left() const { return bounds_.left; }
+  int32_t Top() const { return bounds_.top; }
+  int32_t Width() const { return bounds_.Width(); }
+  int32_t Height() const { return bounds_.Height(); }
+  void SetLeft(int32_t value) { SetBounds(value, Top(), Width(), Height()); }
+  void SetTop(int32_t value) { SetBounds(Left(), value, Width(), Height()); }
+  void SetWidth(int32_t value) { SetBounds(Left(), Top(), value, Height()); }
+  void SetHeight(int32_t value) { SetBounds(Left(), Top(), Width(), value); }
+  virtual void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
+  Rect BoundsRect() const { return bounds_; }
+  Rect ClientRect() const { return Rect{0, 0, Width(), Height()}; }
+  // Position of this control's top-left corner inside its form.
+  Point FormOffset() const;
+
+  bool Visible() const { return visible_; }
+  virtual void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible, with every parent visible and the form's window on the screen.
+  bool Showing() const;
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+
+  const String& Caption() const { return caption_; }
+  void SetCaption(StringView caption);
+  const String& Hint() const { return hint_; }
+  void SetHint(StringView hint) { hint_ = String(hint); }
+
+  win::Font& GetFont() { return font_; }
+  const win::Font& GetFont() const { return font_; }
+  void SetFont(const win::Font& font) { font_ = font; }
+  COLORREF Color() const { return color_; }
+  void SetColor(COLORREF color) { color_ = color; }
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent) { transparent_ = transparent; }
+
+  // The window procedure (the toolkit's WindowProc property). Hooks save the
+  // current one, install their own and chain to the saved one.
+  const WndMethod& WindowProc() const { return windowProc_; }
+  void SetWindowProc(WndMethod proc);
+  // Sends a message through the window procedure; returns its result.
+  intptr_t Perform(uint32_t msg, uintptr_t wParam = 0, intptr_t lParam = 0);
+
+  // BitBlt SRCCOPY of a picture onto this control's window at (x, y). What
+  // was put there stays until the next WM_PAINT's default drawing.
+  void BlitToWindow(const Bitmap& picture, int32_t x = 0, int32_t y = 0);
+  // SetWindowRgn: the window shows only the points of the region (in its own
+  // coordinates). ResetWindowRgn removes it (the whole window shows).
+  void SetWindowRgn(const Region& region, bool redraw = true);
+  void ResetWindowRgn();
+  const Region* WindowRgn() const { return hasRegion_ ? &region_ : nullptr; }
+
+  // Invalidate + update: sends WM_PAINT (hooks repaint their look).
+  void Repaint();
+  void Invalidate() { Repaint(); }
+
+  // Draws this control's standard look (what the system draws before any
+  // hook paints over it) with its top-left corner at the canvas origin.
+  virtual void PaintDefault(Canvas& canvas);
+  // The picture of the window: standard look plus whatever was blitted.
+  const Bitmap& WindowSurface() const { return surface_; }
+
+  NotifyEvent OnClick;
+  MouseEvent OnMouseDown;
+  MouseEvent OnMouseUp;
+  NotifyEvent OnMouseEnter;
+  NotifyEvent OnMouseLeave;
+
+  // Fires OnClick (buttons: what a click or the space key does).
+  virtual void Click();
+
+ protected:
+  // The control's own message handling (the end of every hook chain).
+  virtual void WndProc(Message& message);
+  void Adopted() override;
+  Bitmap& Surface() { return surface_; }
+
+ private:
+  friend class Application;
+  void RemoveChild(Control* child);
+  void PaintSurface();
+
+  WindowHandle handle_ = 0;
+  Control* parent_ = nullptr;
+  std::vector<Control*> children_;
+  Rect bounds_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  bool transparent_ = false;
+  String caption_;
+  String hint_;
+  win::Font font_;
+  COLORREF color_ = kClBtnFace;
+  WndMethod windowProc_;
+  Bitmap surface_;
+  Region region_;
+  bool hasRegion_ = false;
+  bool mouseCaptured_ = false;
+};
+
+// ---------------------------------------------------------------- controls
+
+class Label : public Control {
+ public:
+  explicit Label(Component* owner);
+  bool IsWindowed() const override { return false; }
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool value);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool value) { wordWrap_ = value; }
+  Alignment GetAlignment() const { return alignment_; }
+  void SetAlignment(Alignment value) { alignment_ = value; }
+  TextLayout Layout() const { return layout_; }
+  void SetLayout(TextLayout value) { layout_ = value; }
+  void PaintDefault(Canvas& canvas) override;
+
+ private:
+  bool autoSize_ = true;
+  bool wordWrap_ = false;
+  Alignment alignment_ = Alignment::LeftJustify;
+  TextLayout layout_ = TextLayout::Top;
+};
+
+class Button : public Control {
+ public:
+  explicit Button(Component* owner);
+  bool Pressed() const { return pressed_; }  // BM_SETSTATE
+  void PaintDefault(Canvas& canvas) override;
+
+ protected:
+  void WndProc(Message& message) override;
+
+ private:
+  bool pressed_ = false;
+};
+
+// Check boxes and radio buttons: Checked sends BM_SETCHECK and fires OnClick
+// when the state changes (as the toolkit does); a click toggles a check box
+// and ticks a radio button, which unticks the radio buttons of its parent.
+class ButtonControl : public Control {
+ public:
+  ButtonControl(Component* owner, StringView className);
+  bool Checked() const { return checked_; }
+  virtual void SetChecked(bool checked);
+  bool Pressed() const { return pressed_; }
+
+ protected:
+  void WndProc(Message& message) override;
+  void SetCheckedQuietly(bool checked);
+
+ private:
+  bool checked_ = false;
+  bool pressed_ = false;
+};
+
+class CheckBox : public ButtonControl {
+ public:
+  explicit CheckBox(Component* owner);
+  void Click() override;  // toggles, then OnClick through SetChecked
+  void PaintDefault(Canvas& canvas) override;
+};
+
+class RadioButton : public ButtonControl {
+ public:
+  explicit RadioButton(Component* owner);
+  void SetChecked(bool checked) override;
+  void Click() override;  // ticks
+  void PaintDefault(Canvas& canvas) override;
+};
+
+class Image : public Control {
+ public:
+  explicit Image(Component* owner);
+  bool IsWindowed() const override { return false; }
+  // The picture (the toolkit's Picture.Bitmap); its object stays the same
+  // for the life of the control, so others may keep a pointer to it.
+  const Bitmap& Picture() const { return picture_; }
+  Bitmap& Picture() { return picture_; }
+  // Assigns a picture; with AutoSize the control takes its size.
+  void SetPicture(const Bitmap& picture);
+  void ClearPicture() { SetPicture(Bitmap()); }
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool value) { autoSize_ = value; }
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool value) { stretch_ = value; }
+  bool Center() const { return center_; }
+  void SetCenter(bool value) { center_ = value; }
+  bool Proportional() const { return proportional_; }
+  void SetProportional(bool value) { proportional_ = value; }
+  // With Transparent, pixels of the picture's bottom-left colour are not drawn.
+  void PaintDefault(Canvas& canvas) override;
+
+ private:
+  Bitmap picture_;
+  bool autoSize_ = false;
+  bool stretch_ = false;
+  bool center_ = false;
+  bool proportional_ = false;
+};
+
+class ProgressBar : public Control {
+ public:
+  explicit ProgressBar(Component* owner);
+  int32_t Min() const { return min_; }
+  int32_t Max() const { return max_; }
+  int32_t Position() const { return position_; }
+  void SetRange(int32_t min, int32_t max);
+  void SetPosition(int32_t position);  // kept within Min and Max
+  void PaintDefault(Canvas& canvas) override;
+
+ private:
+  int32_t min_ = 0;
+  int32_t max_ = 100;
+  int32_t position_ = 0;
+};
+
+class GroupBox : public Control {
+ public:
+  explicit GroupBox(Component* owner);
+  void PaintDefault(Canvas& canvas) override;
+};
+
+// A vertical scroll bar. Position stays within Min and Max; every change
+// that is accepted is reported through OnPositionChanged.
+class ScrollBar : public Control {
+ public:
+  explicit ScrollBar(Component* owner, StringView className = u"TScrollBar");
+  int32_t Min() const { return min_; }
+  int32_t Max() const { return max_; }
+  int32_t Position() const { return position_; }
+  void SetMin(int32_t value);
+  void SetMax(int32_t value);
+  void SetPosition(int32_t position);
+  PositionChangedEvent OnPositionChanged;
+  void PaintDefault(Canvas& canvas) override;
+
+ private:
+  int32_t min_ = 0;
+  int32_t max_ = 100;
+  int32_t position_ = 0;
+};
+
+// A rich-text view. It keeps the plain text of what it loaded for drawing
+// and printing; formatting is not kept.
+class RichEdit : public Control {
+ public:
+  explicit RichEdit(Component* owner);
+  void Clear();
+  // Rich text as bytes ("{\rtf..."), or UTF-16LE rich text with or without
+  // a byte-order mark; anything that is not rich text is taken as plain
+  // text. False (and the view empty) when nothing could be read.
+  bool LoadFromBytes(const std::string& bytes);
+  bool LoadFromFile(const String& path);
+  const String& Text() const { return text_; }
+  void SetText(StringView text) { text_ = String(text); }
+  // Prints the text as one job with the given title through the system's
+  // printer; false when no printer took it.
+  bool Print(StringView jobTitle);
+  int32_t TopLine() const { return topLine_; }
+  void SetTopLine(int32_t line) { topLine_ = line < 0 ? 0 : line; }
+  void PaintDefault(Canvas& canvas) override;
+
+ private:
+  String text_;
+  int32_t topLine_ = 0;
+};
+
+// Rich text to plain text: groups, control words, \par and \line as line
+// breaks, \tab, \'hh in the document's code page, \uN with its fallback
+// skipped; destinations that are not body text (font and colour tables,
+// pictures, \* groups) are left out.
+String RtfToPlainText(const std::string& rtf);
+
+class Timer : public Component {
+ public:
+  explicit Timer(Component* owner);
+  ~Timer() override;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  uint32_t Interval() const { return interval_; }
+  void SetInterval(uint32_t milliseconds);
+  NotifyEvent OnTimer;
+
+ private:
+  friend class Application;
+  void Arm();
+  bool enabled_ = true;
+  uint32_t interval_ = 1000;
+  uint64_t dueAt_ = 0;   // application clock, milliseconds
+  uint64_t sequence_ = 0;
+};
+
+// The standard printer choice. Execute shows it modally; true when the user
+// confirmed.
+class PrintDialog : public Component {
+ public:
+  explicit PrintDialog(Component* owner);
+  uint32_t options = 0;
+  bool printRangeAll = true;
+  bool Execute(Form* ownerForm = nullptr);
+};
+
+// ---------------------------------------------------------------- forms
+
+class Form : public Control {
+ public:
+  explicit Form(Component* owner, StringView className = u"TForm");
+  ~Form() override;
+  bool IsForm() const override { return true; }
+
+  BorderStyle GetBorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(BorderStyle style) { borderStyle_ = style; }
+  bool CenterOnScreen() const { return centerOnScreen_; }  // poScreenCenter
+  void SetCenterOnScreen(bool value) { centerOnScreen_ = value; }
+  int32_t ClientWidth() const { return Width(); }
+  int32_t ClientHeight() const { return Height(); }
+  void SetClientSize(int32_t width, int32_t height) { SetBounds(Left(), Top(), width, height); }
+
+  // Show: the form becomes visible (OnShow) and active (OnActivate). Its
+  // window appears unless a hook clears SWP_SHOWWINDOW in
+  // WM_WINDOWPOSCHANGING (WindowShown() then stays false).
+  void SetVisible(bool visible) override;
+  bool WindowShown() const { return windowShown_; }
+  bool Active() const;
+  void Activate();  // makes it the active form (OnActivate), when visible
+
+  // Shows the form modally and runs the message loop until ModalResult is
+  // set (a button or Close) or the application terminates; then hides it.
+  int ShowModal();
+  bool Modal() const { return modal_; }
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
+
+  // A close request: OnCloseQuery may refuse; otherwise OnClose decides
+  // (hide by default; the main form ends the application).
+  void Close();
+  bool CloseQuery();
+
+  bool AlphaBlend() const { return alphaBlend_; }
+  void SetAlphaBlend(bool value) { alphaBlend_ = value; }
+  uint8_t AlphaBlendValue() const { return alphaBlendValue_; }
+  void SetAlphaBlendValue(uint8_t value) { alphaBlendValue_ = value; }
+
+  // Runs OnCreate (the application calls it once the form is constructed).
+  void DoCreate();
+
+  NotifyEvent OnCreate;
+  NotifyEvent OnShow;
+  NotifyEvent OnHide;
+  NotifyEvent OnActivate;
+  NotifyEvent OnDeactivate;
+  NotifyEvent OnDestroy;
+  CloseQueryEvent OnCloseQuery;
+  CloseEvent OnClose;
+  MouseWheelUpDownEvent OnMouseWheelUp;
+  MouseWheelUpDownEvent OnMouseWheelDown;
+
+  void PaintDefault(Canvas& canvas) override;
+
+ protected:
+  void WndProc(Message& message) override;
+
+ private:
+  friend class Application;
+  void ShowWindowNow(bool show);
+
+  BorderStyle borderStyle_ = BorderStyle::Sizeable;
+  bool centerOnScreen_ = false;
+  bool windowShown_ = false;
+  bool modal_ = false;
+  int modalResult_ = kMrNone;
+  bool alphaBlend_ = false;
+  uint8_t alphaBlendValue_ = 255;
+  bool created_ = false;
+};
+
+// Draws a form as it shows on the screen: background, graphic controls, then
+// windowed controls (each after a WM_PAINT through its window procedure),
+// labels with their font and colour; pixels outside the form's window region
+// show the desktop colour.
+Bitmap RenderForm(Form& form);
+constexpr COLORREF kDesktopColor = RGB(58, 110, 165);
+
+// ---------------------------------------------------------------- message boxes
+
+constexpr uint32_t kMbOk = 0x00000000;
+constexpr uint32_t kMbOkCancel = 0x00000001;
+constexpr uint32_t kMbYesNo = 0x00000004;
+constexpr uint32_t kMbYesNoCancel = 0x00000003;
+constexpr uint32_t kMbIconError = 0x00000010;
+constexpr uint32_t kMbIconQuestion = 0x00000020;
+constexpr uint32_t kMbIconWarning = 0x00000030;
+constexpr uint32_t kMbIconInformation = 0x00000040;
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+// ---------------------------------------------------------------- application
+
+class Application {
+ public:
+  Application();
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Creates a form owned by the application; the first one becomes the main
+  // form. OnCreate runs once the constructor has finished.
+  template <class T, class... Args>
+  T* CreateForm(StringView name, Args&&... args) {
+    auto form = std::make_unique<T>(nullptr, std::forward<Args>(args)...);
+    T* raw = form.get();
+    raw->SetName(name);
+    AddForm(std::move(form));
+    raw->DoCreate();
+    return raw;
+  }
+  Form* MainForm() const { return mainForm_; }
+  const std::vector<Form*>& Forms() const { return formList_; }
+  Form* FindForm(StringView name) const;
+  Form* ActiveForm() const { return activeForm_; }
+  // Whether Run shows the main form (the toolkit's ShowMainForm).
+  bool showMainForm = true;
+  const String& Title() const { return title_; }
+  void SetTitle(StringView title) { title_ = String(title); }
+
+  // Shows the main form (unless showMainForm is false) and runs the message
+  // loop until Terminate.
+  void Run();
+  void Terminate();
+  bool Terminated() const;
+  // Handles everything waiting (posted messages, due timers, requests) and
+  // returns.
+  void ProcessMessages();
+  // Waits for at most timeoutMs for something to handle and handles it; true
+  // when something was handled.
+  bool HandleMessage(uint32_t timeoutMs = 50);
+
+  // PostMessage / RegisterWindowMessage of the platform (process.h); posts
+  // to this program's own windows are queued here, in order.
+  bool PostMessage(WindowHandle window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+  uint32_t RegisterWindowMessage(StringView name);
+  // Runs a function on the user-interface thread, in order with posted
+  // messages (used by workers' progress adapters). Runs at once when called
+  // on that thread and nothing is waiting.
+  void Queue(std::function<void()> work);
+  bool IsUiThread() const;
+  // The thread that runs the loop from now on (the one that calls Run).
+  void BindToCurrentThread();
+
+  // The toolkit's simple message dialog (OK button, program title).
+  void ShowMessage(StringView text);
+  // A system message box: owner window (0 or the desktop for none), text,
+  // caption, kMb* flags; returns the kId* of the button pressed.
+  int MessageBox(WindowHandle owner, StringView text, StringView caption, uint32_t flags);
+
+  // Milliseconds of the application clock (steady, from start).
+  uint64_t Now() const;
+
+  // Internal: used by the model and the backend.
+  Control* FindControl(WindowHandle handle) const;
+  void RegisterControl(Control* control);
+  void UnregisterControl(Control* control);
+  void DeliverPosted(WindowHandle window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+  void TimerChanged(Timer* timer);
+  void TimerGone(Timer* timer);
+  void FormShown(Form* form);
+  void FormHidden(Form* form);
+  void SetActiveForm(Form* form);
+  void ControlGone(Control* control);
+  // The control the (simulated) mouse is over.
+  Control* MouseControl() const { return mouseControl_; }
+  void SetMouseControl(Control* control);
+  uint64_t StateVersion() const { return stateVersion_; }
+  void StateChanged() { ++stateVersion_; }
+
+ private:
+  struct Impl;
+  void AddForm(std::unique_ptr<Form> form);
+  bool RunDueTimers();
+  bool RunQueued();
+
+  std::unique_ptr<Impl> impl_;
+  std::vector<std::unique_ptr<Form>> forms_;
+  std::vector<Form*> formList_;
+  Form* mainForm_ = nullptr;
+  Form* activeForm_ = nullptr;
+  Control* mouseControl_ = nullptr;
+  String title_;
+  uint64_t stateVersion_ = 0;
+};
+
+// The application object of this program (the toolkit's Application).
+Application& GetApplication();
+// Tests: frees every form and starts over with a fresh application object.
+void ResetApplication();
+
+// ---------------------------------------------------------------- workers
+
+// Progress outputs over a label and a bar for a worker: every write is posted
+// to the user-interface thread and applied there in order. The bar adapter
+// answers Position() from the last value written through it, so a worker
+// reads back what it wrote even before the screen has applied it.
+class LabelStatusLine : public StatusLine {
+ public:
+  explicit LabelStatusLine(Label& label) : label_(&label) {}
+  void SetStatusText(const String& text) override;
+
+ private:
+  Label* label_;
+};
+
+class BarProgressIndicator : public ProgressIndicator {
+ public:
+  explicit BarProgressIndicator(ProgressBar& bar);
+  int Position() const override;
+  void SetPosition(int position) override;
+
+ private:
+  ProgressBar* bar_;
+  std::atomic<int> shadow_;
+  int min_;
+  int max_;
+};
+
+}  // namespace win

@@ -115,8 +115,10 @@ class IniFile {
   IniFile& operator=(const IniFile&) = delete;
 
   const String& FileName() const { return fileName_; }
-  // Changes the value in memory. False (nothing changed) when the value or the
-  // names cannot be stored in the file's encoding, or contain a line break.
+  // Changes the value in memory. False (nothing changed) when the names or the
+  // value contain a line break, the key is empty or holds "=", the text cannot
+  // be stored in the file's encoding, or an existing file could not be read
+  // (so it is never overwritten with this one value alone).
   bool WriteString(StringView section, StringView key, StringView value);
   // Writes pending changes to disk; true when nothing is pending or the file was
   // written.
@@ -131,7 +133,8 @@ class IniFile {
 
   void Load();
   bool Encodable(StringView text) const;
-  Line MakeLine(StringView text) const;
+  void InsertLine(size_t position, StringView text);
+  void SetLine(size_t position, StringView text);
 
   String fileName_;
   TextEncoding encoding_ = TextEncoding::Ansi;
@@ -139,6 +142,7 @@ class IniFile {
   std::string eol_;  // the file's line break, CR LF for a new file
   std::vector<Line> lines_;
   bool exists_ = false;
+  bool usable_ = true;  // false when an existing file could not be read
   bool dirty_ = false;
 };
 

@@ -1,3 +1,9 @@
 target_compile_definitions(zx_platform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_libraries(zx_platform PUBLIC ole32 oleaut32 uuid shell32 shlwapi advapi32 user32 gdi32
     comctl32 comdlg32 windowscodecs msimg32)
+
+# A console program that exercises the Windows backend on a real system (or
+# Wine): files, registry, special folders, shell links, processes, version.
+add_executable(win32smoke ${CMAKE_SOURCE_DIR}/tools/win32smoke/win32smoke.cpp)
+target_link_libraries(win32smoke PRIVATE zx_platform)
+set_target_properties(win32smoke PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -89,11 +89,23 @@ String TlanguageManagement::LoadLanguage(const String& textsFolder, uint16_t lan
   return name;
 }
 
-void TlanguageManagement::ReadLanguageFile(const String& fileName, win::MemIniFile& store) {
+void TlanguageManagement::LoadLanguageText(StringView text, const String& qualifier) {
+  qualifier_ = qualifier;
+  auto store = std::make_unique<win::MemIniFile>();
+  ParseLanguageText(text, *store);
+  textStore_ = std::move(store);
+}
+
+bool TlanguageManagement::ReadLanguageFile(const String& fileName, win::MemIniFile& store) {
   std::string bytes;
-  if (!win::ReadFileBytes(fileName, bytes)) return;
+  if (!win::ReadFileBytes(fileName, bytes)) return false;
+  ParseLanguageText(win::DecodeText(bytes).text, store);
+  return true;
+}
+
+void TlanguageManagement::ParseLanguageText(StringView text, win::MemIniFile& store) {
   String section;
-  for (const String& line : win::SplitLines(win::DecodeText(bytes).text)) {
+  for (const String& line : win::SplitLines(text)) {
     if (!line.empty() && line[0] == u'[') {
       // Headers are taken literally: only the brackets go, blanks stay.
       section.clear();

@@ -26,6 +26,10 @@ class TlanguageManagement {
   String LoadLanguage(const String& textsFolder, uint16_t languageId, const String& prefix,
                       const String& qualifier);
 
+  // Replaces the text store by language-file text, as LoadLanguage does with a
+  // file's contents (tests and tools that need texts without files).
+  void LoadLanguageText(StringView text, const String& qualifier);
+
   // The text of a key, or "@@" when no candidate section holds it (or no
   // language was loaded yet).
   String GetText(const String& section, const String& key) const;
@@ -40,9 +44,14 @@ class TlanguageManagement {
   const win::MemIniFile* TextStore() const { return textStore_.get(); }
   const String& Qualifier() const { return qualifier_; }
 
- protected:
-  // Reads a language file into the store by the language-file line grammar.
-  static void ReadLanguageFile(const String& fileName, win::MemIniFile& store);
+  // Adds the entries of language-file text to a store, by the language-file
+  // grammar: a header is a line starting with "[" (brackets removed, nothing
+  // trimmed); other lines are "key=value" entries cut with GetField; a later
+  // entry replaces an earlier one.
+  static void ParseLanguageText(StringView text, win::MemIniFile& store);
+  // The same for a file (decoded by its byte-order mark, else the ANSI code
+  // page); false when it cannot be read.
+  static bool ReadLanguageFile(const String& fileName, win::MemIniFile& store);
 
  private:
   String ResolveSection(const String& section, bool& resolved) const;

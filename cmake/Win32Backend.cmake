@@ -1,6 +1,11 @@
 target_compile_definitions(zx_platform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# Only libraries of the system's KnownDLLs are linked: the loader resolves a
+# program's imports before main runs, so an imported DLL outside that list
+# (comctl32, msimg32, windowscodecs ...) would be searched for beside
+# Setup.exe first. The backend loads such DLLs itself, from the system folder,
+# after InitializeProcess (WIC is reached through COM and needs no import).
 target_link_libraries(zx_platform PUBLIC ole32 oleaut32 uuid shell32 shlwapi advapi32 user32 gdi32
-    comctl32 comdlg32 windowscodecs msimg32)
+    comdlg32)
 
 # A console program that exercises the Windows backend on a real system (or
 # Wine): files, registry, special folders, shell links, processes, version.

@@ -117,6 +117,9 @@ std::string EncodeCodePage(StringView text, uint32_t codePage) {
 }
 
 void InitializeProcess() {
+  static bool done = false;
+  if (done) return;
+  done = true;
   // SetDefaultDllDirectories exists from Windows 8 (and Windows 7 with
   // KB2533623); look it up so that Setup.exe still starts where it is absent.
   using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
@@ -130,6 +133,17 @@ void InitializeProcess() {
   // Older systems: at least take the current folder out of the search order.
   ::SetDllDirectoryW(L"");
 }
+
+namespace {
+
+// The application object is a static object that reads files and asks the
+// shell for folders before main runs, and the shell may load DLLs while doing
+// so. Restricting the DLL search here, ahead of every ordinary static
+// constructor of the program, closes that window; main's own call then finds
+// it done.
+__attribute__((constructor(101))) void HardenBeforeStaticObjects() { InitializeProcess(); }
+
+}  // namespace
 
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 

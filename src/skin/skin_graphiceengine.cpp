@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui.h"
+
 void TskinGraphiceEngine::CopyFrame(win::Bitmap& destination, const win::Bitmap& strip,
                                     int32_t index, int32_t count) const {
   if (count < 1) {
@@ -34,4 +36,9 @@ win::Region TskinGraphiceEngine::Outline(const win::Bitmap& picture, int32_t wid
     }
   }
   return region;
+}
+
+void TskinGraphiceEngine::ShapeWindow(win::Control& window, const win::Bitmap& picture,
+                                      int32_t width, int32_t height) const {
+  window.SetWindowRgn(Outline(picture, width, height), true);
 }

@@ -11,6 +11,13 @@ namespace win {
 class Control;
 }
 
+// Every skin strip holds four looks side by side.
+constexpr int32_t kSkinFrameCount = 4;
+constexpr int32_t kFrameNormal = 0;
+constexpr int32_t kFrameHover = 1;
+constexpr int32_t kFramePressed = 2;  // a check box or radio button: checked
+constexpr int32_t kFrameDisabled = 3;
+
 class TskinGraphiceEngine {
  public:
   // destination := frame `index` (from 0) of a strip of `count` equal frames

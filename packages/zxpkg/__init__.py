@@ -1,0 +1,1 @@
+"""Generator of the sample Zorvex package (pictures, texts, payload)."""

@@ -38,3 +38,20 @@ std::optional<String> ExecutablePathOverride();
 std::optional<StringList> CommandLineArgumentsOverride();
 
 }  // namespace sim
+
+namespace sim {
+
+// The Windows error number for a host errno (ENOENT -> 2, EACCES -> 5 ...).
+uint32_t ErrorFromErrno(int error);
+
+// Attributes as GetFileAttributes reports them for a host path (a link is a
+// reparse point and is not followed); kInvalidFileAttributes when missing.
+uint32_t AttributesOfHost(const std::string& hostPath);
+bool IsLockedHost(const std::string& hostPath);
+
+}  // namespace sim
+
+namespace sim {
+// Windows name matching of a find pattern's last part ("*.*", "a?.txt" ...).
+bool MatchesMask(StringView mask, StringView name);
+}  // namespace sim

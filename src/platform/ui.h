@@ -259,6 +259,8 @@ class Control : public Component {
   virtual void Click();
 
  protected:
+  // A top-level window (a form's) is published so other programs find it.
+  Control(Component* owner, StringView className, bool topLevel);
   // The control's own message handling (the end of every hook chain).
   virtual void WndProc(Message& message);
   void Adopted() override;
@@ -631,8 +633,7 @@ class Application {
   bool PostMessage(WindowHandle window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
   uint32_t RegisterWindowMessage(StringView name);
   // Runs a function on the user-interface thread, in order with posted
-  // messages (used by workers' progress adapters). Runs at once when called
-  // on that thread and nothing is waiting.
+  // messages (used by workers' progress adapters); any thread may call it.
   void Queue(std::function<void()> work);
   bool IsUiThread() const;
   // The thread that runs the loop from now on (the one that calls Run).
@@ -651,9 +652,18 @@ class Application {
   Control* FindControl(WindowHandle handle) const;
   void RegisterControl(Control* control);
   void UnregisterControl(Control* control);
-  void DeliverPosted(WindowHandle window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+  // Queues a message for one of this program's windows (any thread).
+  void EnqueuePosted(WindowHandle window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+  // Waits at most timeoutMs until something is queued; true when it is.
+  bool WaitForQueue(uint32_t timeoutMs);
+  void Wake();
+  // Milliseconds until the next timer is due (UINT32_MAX when none).
+  uint32_t NextTimerDelay() const;
   void TimerChanged(Timer* timer);
   void TimerGone(Timer* timer);
+  // Lists a form the application does not own (system dialogs) while it is up.
+  void ListForm(Form* form);
+  void UnlistForm(Form* form);
   void FormShown(Form* form);
   void FormHidden(Form* form);
   void SetActiveForm(Form* form);

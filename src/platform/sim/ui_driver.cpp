@@ -1,0 +1,365 @@
+// The program side of driving: the state text and the requests a person's
+// actions become; and the in-process driver for tests.
+#include "platform/sim/ui_driver.h"
+
+#include <cstdlib>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include "platform/picture.h"
+
+namespace sim {
+
+using win::Control;
+using win::Form;
+
+// ---------------------------------------------------------------- fields
+
+std::string EscapeField(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+std::string UnescapeField(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 >= text.size()) {
+      out.push_back(text[i]);
+      continue;
+    }
+    const char d = text[++i];
+    out.push_back(d == 't' ? '\t' : d == 'n' ? '\n' : d == 'r' ? '\r' : d);
+  }
+  return out;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> out(1);
+  for (char c : line) {
+    if (c == '\t') out.emplace_back();
+    else out.back().push_back(c);
+  }
+  return out;
+}
+
+std::string StateField(const std::vector<std::string>& fields, const std::string& name) {
+  const std::string prefix = name + "=";
+  for (size_t i = 1; i < fields.size(); ++i)
+    if (fields[i].rfind(prefix, 0) == 0) return UnescapeField(fields[i].substr(prefix.size()));
+  return "";
+}
+
+std::string FindStateLine(const std::string& state, const std::string& form, const std::string& control) {
+  size_t start = 0;
+  while (start < state.size()) {
+    size_t end = state.find('\n', start);
+    if (end == std::string::npos) end = state.size();
+    const std::string line = state.substr(start, end - start);
+    start = end + 1;
+    const auto fields = SplitTabs(line);
+    if (control.empty()) {
+      if (fields[0] == "form" && win::SameText(win::FromUtf8(StateField(fields, "name")), win::FromUtf8(form)))
+        return line;
+    } else if (fields[0] == "control" &&
+               win::SameText(win::FromUtf8(StateField(fields, "form")), win::FromUtf8(form)) &&
+               win::SameText(win::FromUtf8(StateField(fields, "name")), win::FromUtf8(control))) {
+      return line;
+    }
+  }
+  return "";
+}
+
+// ---------------------------------------------------------------- state
+
+namespace {
+
+std::string Bounds(const Control& c) {
+  return std::to_string(c.Left()) + "," + std::to_string(c.Top()) + "," + std::to_string(c.Width()) + "," +
+         std::to_string(c.Height());
+}
+
+void Field(std::string& line, const char* name, const std::string& value) {
+  line += '\t';
+  line += name;
+  line += '=';
+  line += EscapeField(value);
+}
+
+std::string Flag(bool value) { return value ? "1" : "0"; }
+
+// Every control of a form: its own components, and what they own in turn.
+void CollectControls(const win::Component& owner, std::vector<Control*>& out) {
+  for (int i = 0; i < owner.ComponentCount(); ++i) {
+    win::Component* c = owner.Components(i);
+    if (auto* control = dynamic_cast<Control*>(c)) out.push_back(control);
+    CollectControls(*c, out);
+  }
+}
+
+}  // namespace
+
+std::string DescribeUi(win::Application& app) {
+  std::string text = "program";
+  Field(text, "pid", std::to_string(win::GetCurrentProcessId()));
+  Field(text, "terminated", Flag(app.Terminated()));
+  text += '\n';
+  for (Form* form : app.Forms()) {
+    std::string line = "form";
+    Field(line, "name", win::ToUtf8(form->Name()));
+    Field(line, "class", win::ToUtf8(form->ClassName()));
+    Field(line, "handle", std::to_string(form->Handle()));
+    Field(line, "visible", Flag(form->Visible()));
+    Field(line, "shown", Flag(form->WindowShown()));
+    Field(line, "active", Flag(form->Active()));
+    Field(line, "modal", Flag(form->Modal()));
+    Field(line, "caption", win::ToUtf8(form->Caption()));
+    Field(line, "bounds", Bounds(*form));
+    Field(line, "alpha", std::to_string(form->AlphaBlend() ? form->AlphaBlendValue() : 255));
+    text += line + '\n';
+    std::vector<Control*> controls;
+    CollectControls(*form, controls);
+    for (Control* c : controls) {
+      std::string row = "control";
+      Field(row, "form", win::ToUtf8(form->Name()));
+      Field(row, "name", win::ToUtf8(c->Name()));
+      Field(row, "class", win::ToUtf8(c->ClassName()));
+      Field(row, "handle", std::to_string(c->Handle()));
+      Field(row, "visible", Flag(c->Visible()));
+      Field(row, "showing", Flag(c->Showing()));
+      Field(row, "enabled", Flag(c->Enabled()));
+      if (auto* b = dynamic_cast<win::ButtonControl*>(c)) Field(row, "checked", Flag(b->Checked()));
+      if (auto* p = dynamic_cast<win::ProgressBar*>(c)) Field(row, "position", std::to_string(p->Position()));
+      if (auto* s = dynamic_cast<win::ScrollBar*>(c)) Field(row, "position", std::to_string(s->Position()));
+      Field(row, "caption", win::ToUtf8(c->Caption()));
+      Field(row, "bounds", Bounds(*c));
+      text += row + '\n';
+    }
+  }
+  return text;
+}
+
+// ---------------------------------------------------------------- requests
+
+namespace {
+
+Control* FindControlOf(Form& form, const std::string& name) {
+  std::vector<Control*> controls;
+  CollectControls(form, controls);
+  const String wanted = win::FromUtf8(name);
+  for (Control* c : controls)
+    if (win::SameText(c->Name(), wanted)) return c;
+  return nullptr;
+}
+
+// The mouse moves onto a control: the one it leaves hears WM_MOUSELEAVE and
+// the toolkit's leave notice, the new one the enter notice and a move.
+void MoveMouseTo(win::Application& app, Control* target) {
+  Control* previous = app.MouseControl();
+  if (previous != target) {
+    app.SetMouseControl(nullptr);
+    if (previous) {
+      previous->Perform(win::kWmMouseLeave);
+      previous->Perform(win::kCmMouseLeave);
+    }
+    if (target && target->Enabled()) {
+      app.SetMouseControl(target);
+      target->Perform(win::kCmMouseEnter);
+    }
+  }
+  if (target && target->Enabled())
+    target->Perform(win::kWmMouseMove, 0, win::MakePointParam(target->Width() / 2, target->Height() / 2));
+}
+
+void ClickControl(win::Application& app, Control* control) {
+  MoveMouseTo(app, control);
+  // A disabled window gets no mouse input.
+  if (!control->Enabled()) return;
+  const intptr_t point = win::MakePointParam(control->Width() / 2, control->Height() / 2);
+  control->Perform(win::kWmLButtonDown, 1, point);
+  control->Perform(win::kWmLButtonUp, 0, point);
+}
+
+bool ParseInt(const std::string& text, int& value) {
+  int32_t v = 0;
+  if (!win::TryStrToInt(win::FromUtf8(text), v)) return false;
+  value = v;
+  return true;
+}
+
+}  // namespace
+
+void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& words, const UiReply& reply) {
+  const std::string action = words.empty() ? "" : words[0];
+  if (action == "state") {
+    reply("", DescribeUi(app));
+    return;
+  }
+  const size_t wantedArgs = action == "close" ? 2 : action == "click" ? 3 : action == "snapshot" ? 3
+                          : action == "tick" || action == "wheel" ? 4 : 0;
+  if (wantedArgs == 0) {
+    reply("unknown action \"" + action + "\"", "");
+    return;
+  }
+  if (words.size() != wantedArgs) {
+    reply("wrong number of arguments for " + action, "");
+    return;
+  }
+  Form* form = app.FindForm(win::FromUtf8(words[1]));
+  if (!form) {
+    reply("no form named " + words[1], "");
+    return;
+  }
+  if (action == "snapshot") {
+    const win::Bitmap picture = win::RenderForm(*form);
+    if (picture.Empty()) reply("form " + words[1] + " has no size", "");
+    else if (!win::SavePng(picture, words[2])) reply("cannot write " + words[2], "");
+    else reply("", "");
+    return;
+  }
+  if (!form->Visible() || !form->WindowShown()) {
+    reply("form " + words[1] + " is not shown", "");
+    return;
+  }
+  if (action == "close") {
+    reply("", "");
+    form->Perform(win::kWmClose);
+    return;
+  }
+  Control* control = FindControlOf(*form, words[2]);
+  if (!control) {
+    reply("form " + words[1] + " has no control named " + words[2], "");
+    return;
+  }
+  if (!control->Showing()) {
+    reply("control " + words[1] + "." + words[2] + " is not visible", "");
+    return;
+  }
+  if (action == "click") {
+    reply("", "");
+    ClickControl(app, control);
+  } else if (action == "tick") {
+    auto* box = dynamic_cast<win::ButtonControl*>(control);
+    if (!box || (words[3] != "0" && words[3] != "1")) {
+      reply(box ? "tick takes 0 or 1" : "control " + words[2] + " cannot be ticked", "");
+      return;
+    }
+    reply("", "");
+    if (box->Checked() != (words[3] == "1")) ClickControl(app, control);
+  } else {  // wheel
+    int notches = 0;
+    if (!ParseInt(words[3], notches)) {
+      reply("wheel takes a whole number of notches", "");
+      return;
+    }
+    reply("", "");
+    MoveMouseTo(app, control);
+    const win::Point p = control->FormOffset();
+    const intptr_t point = win::MakePointParam(form->Left() + p.x + control->Width() / 2,
+                                               form->Top() + p.y + control->Height() / 2);
+    // One message per notch; positive turns the wheel away from the user.
+    const int delta = notches > 0 ? win::kWheelDelta : -win::kWheelDelta;
+    for (int i = 0; i < std::abs(notches); ++i)
+      form->Perform(win::kWmMouseWheel, static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16, point);
+  }
+}
+
+// ---------------------------------------------------------------- in-process driver
+
+UiDriver::UiDriver(win::Application& application, std::chrono::milliseconds stepTimeout)
+    : app_(&application), timeout_(stepTimeout) {}
+
+std::string UiDriver::Request(const std::vector<std::string>& words, std::string* data) {
+  struct Outcome {
+    std::promise<std::pair<std::string, std::string>> promise;
+    bool done = false;
+  };
+  auto outcome = std::make_shared<Outcome>();
+  auto future = outcome->promise.get_future();
+  win::Application* app = app_;
+  app->Queue([app, words, outcome] {
+    ExecuteUiRequest(*app, words, [outcome](const std::string& error, const std::string& text) {
+      if (outcome->done) return;
+      outcome->done = true;
+      outcome->promise.set_value({error, text});
+    });
+  });
+  if (future.wait_for(timeout_) != std::future_status::ready)
+    return "timeout: the program did not take the request \"" + words[0] + "\"";
+  auto result = future.get();
+  if (data) *data = result.second;
+  return result.first;
+}
+
+std::string UiDriver::State() {
+  std::string data;
+  const std::string error = Request({"state"}, &data);
+  return error.empty() ? data : "";
+}
+
+std::string UiDriver::WaitForm(const std::string& form) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout_;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (app_->Terminated()) return "the program ended while waiting for " + form;
+    const std::string line = FindStateLine(State(), form);
+    if (!line.empty()) {
+      const auto fields = SplitTabs(line);
+      if (StateField(fields, "visible") == "1" && StateField(fields, "shown") == "1") return "";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return "timeout: form " + form + " was not shown";
+}
+
+std::string UiDriver::WaitEnd() {
+  const auto deadline = std::chrono::steady_clock::now() + timeout_;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (app_->Terminated()) return "";
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return "timeout: the program did not end";
+}
+
+std::string UiDriver::Click(const std::string& form, const std::string& control) {
+  return Request({"click", form, control});
+}
+
+std::string UiDriver::Tick(const std::string& form, const std::string& control, bool checked) {
+  return Request({"tick", form, control, checked ? "1" : "0"});
+}
+
+std::string UiDriver::Wheel(const std::string& form, const std::string& control, int notches) {
+  return Request({"wheel", form, control, std::to_string(notches)});
+}
+
+std::string UiDriver::Close(const std::string& form) { return Request({"close", form}); }
+
+std::string UiDriver::Snapshot(const std::string& form, const std::string& hostPath) {
+  return Request({"snapshot", form, hostPath});
+}
+
+std::string UiDriver::Expect(const std::string& form, const std::string& control, const std::string& property,
+                             const std::string& value) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout_;
+  std::string seen = "(no such control)";
+  while (std::chrono::steady_clock::now() < deadline) {
+    const std::string line = FindStateLine(State(), form, control);
+    if (!line.empty()) {
+      seen = StateField(SplitTabs(line), property);
+      if (seen == value) return "";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return "expected " + form + "." + control + " " + property + " \"" + value + "\", found \"" + seen + "\"";
+}
+
+}  // namespace sim

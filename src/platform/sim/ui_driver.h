@@ -1,0 +1,108 @@
+// Driving the headless screens as a person would: click a control by name,
+// tick a box, turn the mouse wheel over a control, send a close request,
+// wait for a form to show or the program to end, save a form as PNG.
+//
+// The program side executes requests on its user-interface thread
+// (ExecuteUiRequest). Two drivers use it:
+//  - UiDriver, in the same process (tests): the application runs its loop on
+//    another thread; requests travel through Application::Queue.
+//  - the machine tool's script runner (winsim run --script), from another
+//    process: through files in <machine>/ui/ (formats below).
+//
+// Files in <machine>/ui/ (UTF-8):
+//   <pid>.state  what the program shows, rewritten (atomically) whenever it
+//                changes; lines of tab-separated fields, the first word the
+//                kind, then name=value pairs (values escaped: \\ \t \n \r):
+//                  program  pid=  terminated=0|1
+//                  form     name= class= handle= visible= shown= active= modal=
+//                           caption= bounds=L,T,W,H alpha=
+//                  control  form= name= class= handle= visible= showing=
+//                           enabled= checked= position= caption= bounds=
+//                (checked only for check boxes and radio buttons, position
+//                only for progress and scroll bars)
+//   <pid>.req    requests, appended under flock: "<id>\t<action>\t<arg>..."
+//   <pid>.rep    replies, appended: "<id>\tok" or "<id>\terror\t<message>"
+// Actions: click FORM CONTROL | tick FORM CONTROL 0|1 | wheel FORM CONTROL N |
+//          close FORM | snapshot FORM HOSTPATH | state
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace sim {
+
+// The state text of an application (on its user-interface thread).
+std::string DescribeUi(win::Application& application);
+
+// Executes one request on the user-interface thread. reply is called exactly
+// once, with "" for success or an error message, before the action's effects
+// go on (a click may open a modal box that waits for the next request), and
+// with the state text as the second argument for "state".
+using UiReply = std::function<void(const std::string& error, const std::string& data)>;
+void ExecuteUiRequest(win::Application& application, const std::vector<std::string>& words, const UiReply& reply);
+
+// Escaping of state and request fields.
+std::string EscapeField(const std::string& text);
+std::string UnescapeField(const std::string& text);
+std::vector<std::string> SplitTabs(const std::string& line);
+
+// The folder of the state and request files ("" without a machine).
+std::string UiFolder();
+
+// Message boxes without a person: when set, a message box asks this function
+// for the button instead of showing a modal form (tests).
+struct MessageBoxInfo {
+  win::WindowHandle owner = 0;
+  String text;
+  String caption;
+  uint32_t flags = 0;
+};
+void SetMessageBoxAnswer(std::function<int(const MessageBoxInfo&)> answer);
+
+// Printing on the host: every job is written to the machine's tool log as
+// "print <title>" and kept here for tests.
+struct PrintJob {
+  String title;
+  String text;
+};
+std::vector<PrintJob> PrintedJobs();
+void ClearPrintedJobs();
+
+// The in-process driver. Every call waits at most the step timeout and
+// returns "" on success or a message that says what was missing.
+class UiDriver {
+ public:
+  explicit UiDriver(win::Application& application,
+                    std::chrono::milliseconds stepTimeout = std::chrono::seconds(10));
+
+  void SetStepTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+
+  std::string WaitForm(const std::string& form);    // until it is shown
+  std::string WaitEnd();                            // until the application terminates
+  std::string Click(const std::string& form, const std::string& control);
+  std::string Tick(const std::string& form, const std::string& control, bool checked);
+  std::string Wheel(const std::string& form, const std::string& control, int notches);
+  std::string Close(const std::string& form);
+  std::string Snapshot(const std::string& form, const std::string& hostPath);
+  // Until the control's property (caption, checked, enabled, visible,
+  // position) has the value; the message names the last value seen.
+  std::string Expect(const std::string& form, const std::string& control, const std::string& property,
+                     const std::string& value);
+  std::string State();
+
+ private:
+  std::string Request(const std::vector<std::string>& words, std::string* data = nullptr);
+  win::Application* app_;
+  std::chrono::milliseconds timeout_;
+};
+
+// A value of one field of a state line ("" when absent).
+std::string StateField(const std::vector<std::string>& fields, const std::string& name);
+// The state line of a form or a control ("" when absent).
+std::string FindStateLine(const std::string& state, const std::string& form, const std::string& control = "");
+
+}  // namespace sim

@@ -1,0 +1,474 @@
+// The standard controls: their state, their own message handling and the
+// standard look the headless backend draws for them.
+#include <algorithm>
+
+#include "platform/files.h"
+#include "platform/system.h"
+#include "platform/ui.h"
+#include "platform/ui_backend.h"
+
+namespace win {
+
+namespace {
+
+// Lines of a caption: CR LF, LF and CR each end a line.
+StringList SplitLines(StringView text) {
+  StringList lines;
+  String line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\r' || c == u'\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    } else {
+      line.push_back(c);
+    }
+  }
+  lines.push_back(line);
+  return lines;
+}
+
+// Word wrap as DrawText's DT_WORDBREAK: break at the last blank that fits; a
+// word wider than the line is broken where it stops fitting.
+StringList WrapLine(const Font& font, const String& line, int32_t width) {
+  StringList out;
+  size_t start = 0;
+  while (start < line.size()) {
+    size_t end = start, lastBlank = String::npos;
+    while (end < line.size() && MeasureText(font, StringView(line).substr(start, end - start + 1)).cx <= width) {
+      if (line[end] == u' ') lastBlank = end;
+      ++end;
+    }
+    if (end >= line.size()) {
+      out.push_back(line.substr(start));
+      break;
+    }
+    if (line[end] == u' ') lastBlank = end;
+    size_t cut = lastBlank != String::npos && lastBlank > start ? lastBlank : std::max(end, start + 1);
+    out.push_back(line.substr(start, cut - start));
+    start = cut;
+    while (start < line.size() && line[start] == u' ') ++start;
+  }
+  if (out.empty()) out.push_back(String());
+  return out;
+}
+
+StringList LayoutText(const Font& font, StringView text, bool wordWrap, int32_t width) {
+  StringList lines;
+  for (const String& line : SplitLines(text)) {
+    if (!wordWrap) {
+      lines.push_back(line);
+      continue;
+    }
+    for (String& part : WrapLine(font, line, width)) lines.push_back(std::move(part));
+  }
+  return lines;
+}
+
+void DrawCaption(Canvas& canvas, const Control& control, int32_t x, int32_t y) {
+  canvas.font = control.GetFont();
+  if (!control.Enabled()) canvas.font.color = kClGray;
+  canvas.transparent = true;
+  canvas.TextOut(x, y, control.Caption());
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Label
+
+Label::Label(Component* owner) : Control(owner, u"TLabel") {}
+
+void Label::SetAutoSize(bool value) { autoSize_ = value; }
+
+void Label::PaintDefault(Canvas& canvas) {
+  if (!Transparent()) {
+    canvas.brushColor = Color();
+    canvas.FillRect(ClientRect());
+  }
+  canvas.font = GetFont();
+  if (!Enabled()) canvas.font.color = kClGray;
+  canvas.transparent = true;
+  const StringList lines = LayoutText(canvas.font, Caption(), wordWrap_, Width());
+  const int32_t lineHeight = MeasureText(canvas.font, u"Ag").cy;
+  const int32_t total = lineHeight * static_cast<int32_t>(lines.size());
+  int32_t y = 0;
+  if (layout_ == TextLayout::Center) y = (Height() - total) / 2;
+  if (layout_ == TextLayout::Bottom) y = Height() - total;
+  for (const String& line : lines) {
+    const int32_t w = MeasureText(canvas.font, line).cx;
+    int32_t x = 0;
+    if (alignment_ == Alignment::Center) x = (Width() - w) / 2;
+    if (alignment_ == Alignment::RightJustify) x = Width() - w;
+    canvas.TextOut(x, y, line);
+    y += lineHeight;
+  }
+}
+
+// ---------------------------------------------------------------- Button
+
+Button::Button(Component* owner) : Control(owner, u"TButton") {}
+
+void Button::WndProc(Message& m) {
+  // A push button presses itself on the mouse button and clicks when it is
+  // released over it, telling itself its state with BM_SETSTATE, as the
+  // system's button does (hooks see every step).
+  switch (m.msg) {
+    case kWmLButtonDown:
+      Control::WndProc(m);
+      Perform(kBmSetState, 1, 0);
+      return;
+    case kWmLButtonUp: {
+      const bool wasPressed = pressed_;
+      Control::WndProc(m);
+      if (wasPressed) {
+        Perform(kBmSetState, 0, 0);
+        if (ClientRect().Contains(PointParamX(m.lParam), PointParamY(m.lParam))) Click();
+      }
+      return;
+    }
+    case kBmSetState:
+      pressed_ = m.wParam != 0;
+      return;
+    case kBmGetState:
+      m.result = pressed_ ? 4 : 0;
+      return;
+    default:
+      Control::WndProc(m);
+  }
+}
+
+void Button::PaintDefault(Canvas& canvas) {
+  canvas.brushColor = kClBtnFace;
+  canvas.FillRect(ClientRect());
+  canvas.Rectangle(ClientRect(), pressed_ ? RGB(0, 84, 153) : RGB(173, 173, 173));
+  const Size extent = MeasureText(GetFont(), Caption());
+  DrawCaption(canvas, *this, (Width() - extent.cx) / 2, (Height() - extent.cy) / 2);
+}
+
+// ---------------------------------------------------------------- check box, radio button
+
+ButtonControl::ButtonControl(Component* owner, StringView className) : Control(owner, className) {}
+
+void ButtonControl::SetCheckedQuietly(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  Perform(kBmSetCheck, checked ? 1 : 0, 0);
+  GetApplication().StateChanged();
+}
+
+void ButtonControl::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  SetCheckedQuietly(checked);
+  if (OnClick) OnClick(this);
+}
+
+void ButtonControl::WndProc(Message& m) {
+  switch (m.msg) {
+    case kWmLButtonDown:
+      Control::WndProc(m);
+      Perform(kBmSetState, 1, 0);
+      return;
+    case kWmLButtonUp: {
+      const bool wasPressed = pressed_;
+      Control::WndProc(m);
+      if (wasPressed) {
+        Perform(kBmSetState, 0, 0);
+        if (ClientRect().Contains(PointParamX(m.lParam), PointParamY(m.lParam))) Click();
+      }
+      return;
+    }
+    case kBmSetState:
+      pressed_ = m.wParam != 0;
+      return;
+    case kBmGetCheck:
+      m.result = checked_ ? 1 : 0;
+      return;
+    case kBmSetCheck:
+      return;  // the state itself is kept by SetChecked
+    default:
+      Control::WndProc(m);
+  }
+}
+
+CheckBox::CheckBox(Component* owner) : ButtonControl(owner, u"TCheckBox") {}
+
+void CheckBox::Click() { SetChecked(!Checked()); }
+
+void CheckBox::PaintDefault(Canvas& canvas) {
+  if (!Transparent()) {
+    canvas.brushColor = Color();
+    canvas.FillRect(ClientRect());
+  }
+  const int32_t box = 13, top = (Height() - box) / 2;
+  canvas.brushColor = kClWhite;
+  canvas.FillRect(Rect{0, top, box, top + box});
+  canvas.Rectangle(Rect{0, top, box, top + box}, RGB(51, 51, 51));
+  if (Checked()) {
+    canvas.brushColor = RGB(51, 51, 51);
+    canvas.FillRect(Rect{3, top + 3, box - 3, top + box - 3});
+  }
+  DrawCaption(canvas, *this, box + 4, (Height() - MeasureText(GetFont(), Caption()).cy) / 2);
+}
+
+RadioButton::RadioButton(Component* owner) : ButtonControl(owner, u"TRadioButton") {}
+
+void RadioButton::SetChecked(bool checked) {
+  if (checked == Checked()) return;
+  if (checked && Parent()) {
+    // One ticked radio button per parent.
+    for (Control* sibling : Parent()->Children())
+      if (sibling != this)
+        if (auto* radio = dynamic_cast<RadioButton*>(sibling)) radio->SetCheckedQuietly(false);
+  }
+  ButtonControl::SetChecked(checked);
+}
+
+void RadioButton::Click() { SetChecked(true); }
+
+void RadioButton::PaintDefault(Canvas& canvas) {
+  if (!Transparent()) {
+    canvas.brushColor = Color();
+    canvas.FillRect(ClientRect());
+  }
+  const int32_t box = 13, top = (Height() - box) / 2;
+  canvas.brushColor = kClWhite;
+  canvas.FillRect(Rect{1, top + 1, box - 1, top + box - 1});
+  canvas.Rectangle(Rect{0, top, box, top + box}, RGB(51, 51, 51));
+  if (Checked()) {
+    canvas.brushColor = RGB(51, 51, 51);
+    canvas.FillRect(Rect{4, top + 4, box - 4, top + box - 4});
+  }
+  DrawCaption(canvas, *this, box + 4, (Height() - MeasureText(GetFont(), Caption()).cy) / 2);
+}
+
+// ---------------------------------------------------------------- Image
+
+Image::Image(Component* owner) : Control(owner, u"TImage") {}
+
+void Image::SetPicture(const Bitmap& picture) {
+  picture_ = picture;
+  if (autoSize_ && !picture_.Empty()) SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+  GetApplication().StateChanged();
+}
+
+void Image::PaintDefault(Canvas& canvas) {
+  if (picture_.Empty()) return;
+  Rect dst{0, 0, picture_.Width(), picture_.Height()};
+  if (stretch_) {
+    dst = ClientRect();
+    if (proportional_) {
+      const double sx = double(Width()) / picture_.Width(), sy = double(Height()) / picture_.Height();
+      const double s = std::min(sx, sy);
+      dst.right = static_cast<int32_t>(picture_.Width() * s);
+      dst.bottom = static_cast<int32_t>(picture_.Height() * s);
+    }
+  }
+  if (center_) {
+    const int32_t dx = (Width() - dst.Width()) / 2, dy = (Height() - dst.Height()) / 2;
+    dst = Rect{dx, dy, dx + dst.Width(), dy + dst.Height()};
+  }
+  Bitmap scaled;
+  const Bitmap* source = &picture_;
+  if (dst.Width() != picture_.Width() || dst.Height() != picture_.Height()) {
+    scaled.SetSize(dst.Width(), dst.Height());
+    scaled.StretchDraw(Rect{0, 0, dst.Width(), dst.Height()}, picture_);
+    source = &scaled;
+  }
+  if (!Transparent()) {
+    canvas.Draw(dst.left, dst.top, *source);
+    return;
+  }
+  // The bottom-left pixel's colour is the transparent one.
+  const COLORREF key = picture_.Pixel(0, picture_.Height() - 1);
+  Bitmap& target = canvas.Target();
+  const Rect clip = canvas.clip.IsEmpty() ? Rect{0, 0, target.Width(), target.Height()} : canvas.clip;
+  for (int32_t y = 0; y < source->Height(); ++y)
+    for (int32_t x = 0; x < source->Width(); ++x) {
+      const COLORREF c = source->Pixel(x, y);
+      if (c != key && clip.Contains(dst.left + x, dst.top + y)) target.SetPixel(dst.left + x, dst.top + y, c);
+    }
+}
+
+// ---------------------------------------------------------------- ProgressBar
+
+ProgressBar::ProgressBar(Component* owner) : Control(owner, u"TProgressBar") {}
+
+void ProgressBar::SetRange(int32_t min, int32_t max) {
+  min_ = min;
+  max_ = std::max(min, max);
+  SetPosition(position_);
+}
+
+void ProgressBar::SetPosition(int32_t position) {
+  position = std::clamp(position, min_, max_);
+  if (position == position_) return;
+  position_ = position;
+  backend::ControlChanged(*this);
+  GetApplication().StateChanged();
+}
+
+void ProgressBar::PaintDefault(Canvas& canvas) {
+  canvas.brushColor = RGB(230, 230, 230);
+  canvas.FillRect(ClientRect());
+  canvas.Rectangle(ClientRect(), RGB(188, 188, 188));
+  if (max_ > min_) {
+    const int32_t inner = std::max(Width() - 2, 0);
+    const int32_t filled = static_cast<int32_t>(int64_t{inner} * (position_ - min_) / (max_ - min_));
+    canvas.brushColor = RGB(6, 176, 37);
+    canvas.FillRect(Rect{1, 1, 1 + filled, Height() - 1});
+  }
+}
+
+// ---------------------------------------------------------------- GroupBox
+
+GroupBox::GroupBox(Component* owner) : Control(owner, u"TGroupBox") {}
+
+void GroupBox::PaintDefault(Canvas& canvas) {
+  canvas.brushColor = Color();
+  canvas.FillRect(ClientRect());
+  if (!Caption().empty()) {
+    const int32_t h = MeasureText(GetFont(), Caption()).cy;
+    canvas.Rectangle(Rect{0, h / 2, Width(), Height()}, RGB(220, 220, 220));
+    canvas.font = GetFont();
+    canvas.transparent = false;
+    canvas.brushColor = Color();
+    canvas.TextOut(8, 0, Caption());
+  }
+}
+
+// ---------------------------------------------------------------- ScrollBar
+
+ScrollBar::ScrollBar(Component* owner, StringView className) : Control(owner, className) {}
+
+void ScrollBar::SetMin(int32_t value) {
+  min_ = value;
+  if (max_ < min_) max_ = min_;
+  SetPosition(position_);
+}
+
+void ScrollBar::SetMax(int32_t value) {
+  max_ = std::max(value, min_);
+  SetPosition(position_);
+}
+
+void ScrollBar::SetPosition(int32_t position) {
+  position = std::clamp(position, min_, max_);
+  if (position == position_) return;
+  position_ = position;
+  GetApplication().StateChanged();
+  if (OnPositionChanged) OnPositionChanged(this, position_);
+}
+
+void ScrollBar::PaintDefault(Canvas& canvas) {
+  canvas.brushColor = RGB(60, 60, 60);
+  canvas.FillRect(ClientRect());
+  const int32_t arrow = std::min(Width(), Height() / 4);
+  canvas.brushColor = RGB(110, 110, 110);
+  canvas.FillRect(Rect{1, 1, Width() - 1, arrow});
+  canvas.FillRect(Rect{1, Height() - arrow, Width() - 1, Height() - 1});
+  const int32_t track = Height() - 2 * arrow;
+  const int32_t range = max_ - min_ + 1;
+  const int32_t thumb = std::max(track / std::max(range, 1), 8);
+  const int32_t top = arrow + (range > 1 ? (track - thumb) * (position_ - min_) / (range - 1) : 0);
+  canvas.brushColor = RGB(170, 170, 170);
+  canvas.FillRect(Rect{2, top, Width() - 2, top + thumb});
+}
+
+// ---------------------------------------------------------------- RichEdit
+
+RichEdit::RichEdit(Component* owner) : Control(owner, u"TRichEdit") { SetColor(kClWindow); }
+
+void RichEdit::Clear() {
+  text_.clear();
+  topLine_ = 0;
+  GetApplication().StateChanged();
+}
+
+bool RichEdit::LoadFromBytes(const std::string& bytes) {
+  Clear();
+  std::string rtf;
+  const bool bom = bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE;
+  const bool utf16 = bom || (bytes.size() >= 4 && bytes[0] == '{' && bytes[1] == 0 && bytes[2] == '\\' && bytes[3] == 0);
+  if (utf16) {
+    // UTF-16LE rich text: the markup is ASCII; other characters are kept as
+    // \u escapes so the reader turns them back.
+    for (size_t i = bom ? 2 : 0; i + 1 < bytes.size(); i += 2) {
+      const uint16_t unit = static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8;
+      if (unit < 0x80) {
+        rtf.push_back(static_cast<char>(unit));
+      } else {
+        rtf += "\\uc0\\u" + std::to_string(static_cast<int16_t>(unit)) + " ";
+      }
+    }
+  } else {
+    rtf = bytes;
+  }
+  if (rtf.rfind("{\\rtf", 0) == 0) {
+    text_ = RtfToPlainText(rtf);
+  } else {
+    text_ = utf16 ? FromUtf8(rtf) : DecodeCodePage(rtf);
+  }
+  GetApplication().StateChanged();
+  return !bytes.empty();
+}
+
+bool RichEdit::LoadFromFile(const String& path) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) {
+    Clear();
+    return false;
+  }
+  return LoadFromBytes(bytes);
+}
+
+bool RichEdit::Print(StringView jobTitle) { return backend::PrintText(jobTitle, text_); }
+
+void RichEdit::PaintDefault(Canvas& canvas) {
+  canvas.brushColor = Color();
+  canvas.FillRect(ClientRect());
+  canvas.Rectangle(ClientRect(), RGB(130, 135, 144));
+  canvas.font = GetFont();
+  canvas.font.color = kClWindowText;
+  canvas.transparent = true;
+  const Rect saved = canvas.clip;
+  canvas.clip = Rect{1, 1, Width() - 1, Height() - 1};
+  const StringList lines = LayoutText(canvas.font, text_, true, std::max(Width() - 8, 10));
+  const int32_t lineHeight = MeasureText(canvas.font, u"Ag").cy;
+  int32_t y = 3;
+  for (size_t i = static_cast<size_t>(topLine_); i < lines.size() && y < Height(); ++i, y += lineHeight)
+    canvas.TextOut(4, y, lines[i]);
+  canvas.clip = saved;
+}
+
+// ---------------------------------------------------------------- Timer
+
+Timer::Timer(Component* owner) : Component(owner, u"TTimer") { Arm(); }
+
+Timer::~Timer() { GetApplication().TimerGone(this); }
+
+void Timer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Arm();
+}
+
+void Timer::SetInterval(uint32_t milliseconds) {
+  if (milliseconds == interval_) return;
+  interval_ = milliseconds;
+  Arm();
+}
+
+void Timer::Arm() {
+  Application& app = GetApplication();
+  dueAt_ = app.Now() + interval_;
+  app.TimerChanged(this);
+}
+
+// ---------------------------------------------------------------- PrintDialog
+
+PrintDialog::PrintDialog(Component* owner) : Component(owner, u"TPrintDialog") {}
+
+bool PrintDialog::Execute(Form* ownerForm) { return backend::RunPrintDialog(GetApplication(), *this, ownerForm); }
+
+}  // namespace win

@@ -1,0 +1,65 @@
+// Drawing a whole form into a picture, as the screen would show it.
+#include "platform/ui.h"
+
+namespace win {
+
+namespace {
+
+// Draws the visible children of parent into target, whose pixel (0, 0) is
+// the parent's top-left corner. Graphic controls go first, windowed controls
+// over them (the system paints child windows over their parent's drawing).
+void PaintChildren(Control& parent, Bitmap& target) {
+  const Rect whole{0, 0, target.Width(), target.Height()};
+  for (Control* child : parent.Children()) {
+    if (!child->Visible() || child->IsWindowed() || child->Width() <= 0 || child->Height() <= 0) continue;
+    const Rect r = child->BoundsRect();
+    // A copy of what lies behind, so transparent drawing keeps it.
+    Bitmap layer(r.Width(), r.Height());
+    layer.CopyRect(0, 0, target, r);
+    Canvas canvas(layer);
+    child->PaintDefault(canvas);
+    const Rect visible = Intersect(r, whole);
+    if (!visible.IsEmpty())
+      target.CopyRect(visible.left, visible.top, layer,
+                      Rect{visible.left - r.left, visible.top - r.top, visible.right - r.left, visible.bottom - r.top});
+  }
+  for (Control* child : parent.Children()) {
+    if (!child->Visible() || !child->IsWindowed() || child->Width() <= 0 || child->Height() <= 0) continue;
+    // WM_PAINT through the window procedure: the standard look, then what
+    // hooks put on the window.
+    child->Perform(kWmPaint);
+    Bitmap layer = child->WindowSurface();
+    if (layer.Width() != child->Width() || layer.Height() != child->Height())
+      layer.SetSize(child->Width(), child->Height(), ColorToRGB(child->Color()));
+    PaintChildren(*child, layer);
+    const Rect r = child->BoundsRect();
+    const Region* region = child->WindowRgn();
+    for (int32_t y = 0; y < layer.Height(); ++y) {
+      const int32_t ty = r.top + y;
+      if (ty < 0 || ty >= target.Height()) continue;
+      for (int32_t x = 0; x < layer.Width(); ++x) {
+        const int32_t tx = r.left + x;
+        if (tx < 0 || tx >= target.Width()) continue;
+        if (region && !region->Contains(x, y)) continue;
+        target.Row(ty)[tx] = layer.Row(y)[x];
+      }
+    }
+  }
+}
+
+}  // namespace
+
+Bitmap RenderForm(Form& form) {
+  Bitmap picture(form.Width(), form.Height());
+  Canvas canvas(picture);
+  form.PaintDefault(canvas);
+  PaintChildren(form, picture);
+  if (const Region* region = form.WindowRgn()) {
+    for (int32_t y = 0; y < picture.Height(); ++y)
+      for (int32_t x = 0; x < picture.Width(); ++x)
+        if (!region->Contains(x, y)) picture.Row(y)[x] = kDesktopColor;
+  }
+  return picture;
+}
+
+}  // namespace win

@@ -1,0 +1,73 @@
+// A push button drawn from a picture strip of four frames (normal, hovered,
+// pressed, disabled) with its caption on top. The button keeps its behaviour;
+// only its look and outline change.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "platform/graphics.h"
+#include "platform/ui.h"
+#include "skin/cmnstringprocessunit.h"
+#include "skin/skin_captionlayout.h"
+#include "skin/skin_graphiceengine.h"
+
+// Caption colours by state.
+constexpr COLORREF kSkinCaptionNormal = win::kClBlack;
+constexpr COLORREF kSkinCaptionDisabled = win::kClMaroon;  // 128
+
+// Caption colours of a push button: normal, hover, pressed, disabled.
+using ButtonCaptionColors = std::array<COLORREF, 4>;
+
+class TskinButton {
+ public:
+  // Attaches to a button; nothing is drawn until a strip is loaded.
+  explicit TskinButton(win::Control& button);
+  // Gives the button back its window procedure.
+  ~TskinButton();
+  TskinButton(const TskinButton&) = delete;
+  TskinButton& operator=(const TskinButton&) = delete;
+
+  // Loads the strip, sizes the button to one frame and cuts it to frame 0's
+  // outline; installs the skin's window procedure the first time. A missing or
+  // unreadable picture changes nothing and gives false: the button stays a
+  // plain, visible button with its own caption.
+  bool LoadSkin(const String& path, int32_t alignment = skin::kAlignCentre,
+                const std::optional<ButtonCaptionColors>& colors = std::nullopt,
+                const TRect& captionRect = skin::kNoCaptionRect);
+
+  // The button's window procedure while the skin is attached.
+  void SkinWindowProc(win::Message& message);
+  // Draws the current look onto the button.
+  void Paint();
+
+  // What the skin holds (tests, snapshots).
+  const win::Bitmap& Strip() const { return strip_; }
+  const win::Bitmap& Composite() const { return composite_; }
+  bool Hover() const { return hover_; }
+  bool Pressed() const { return pressed_; }
+  int32_t State() const;  // the frame the next Paint draws
+  const ButtonCaptionColors& CaptionColors() const { return colors_; }
+  win::Point CaptionPosition() const { return captionAt_; }
+
+ private:
+  void PaintOnce();
+
+  win::WndMethod savedProc_;
+  bool hooked_ = false;
+  TskinGraphiceEngine engine_;
+  win::Control* button_;
+  win::Bitmap strip_;
+  win::Bitmap composite_;
+  win::Bitmap frame_;
+  TRect captionRect_ = skin::kNoCaptionRect;
+  bool hover_ = false;
+  bool pressed_ = false;
+  bool painting_ = false;
+  bool repaintPending_ = false;
+  int32_t alignment_ = skin::kAlignCentre;
+  ButtonCaptionColors colors_{kSkinCaptionNormal, kSkinCaptionNormal, kSkinCaptionNormal,
+                              kSkinCaptionDisabled};
+  win::Point captionAt_;
+};

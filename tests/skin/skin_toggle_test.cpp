@@ -1,0 +1,189 @@
+// Skinned check boxes and radio buttons: size and caption placement, the look
+// for each state, the copy of the background behind them, and when their
+// outline is cut again.
+#include <gtest/gtest.h>
+
+#include "platform/ui.h"
+#include "skin/skin_checkbox.h"
+#include "skin/skin_radiobutton.h"
+#include "skin_fixtures.h"
+
+namespace {
+
+constexpr win::COLORREF kOff = win::RGB(200, 200, 200);
+constexpr win::COLORREF kOffHover = win::RGB(220, 220, 160);
+constexpr win::COLORREF kOn = win::RGB(40, 160, 40);
+constexpr win::COLORREF kDisabled = win::RGB(90, 90, 90);
+constexpr win::COLORREF kCaption = win::RGB(0, 0, 200);
+constexpr char16_t kCheckPath[] = u"C:\\Pkg\\English\\Check.bmp";
+constexpr char16_t kRadioPath[] = u"C:\\Pkg\\English\\Radio.bmp";
+
+class SkinToggleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    win::SetFixedTextMetrics(true);
+    const win::Bitmap strip = skintest::CornerStrip(16, 16, {kOff, kOffHover, kOn, kDisabled});
+    skintest::WriteBmp(machine_, kCheckPath, strip);
+    skintest::WriteBmp(machine_, kRadioPath, strip);
+    form_ = win::GetApplication().CreateForm<win::Form>(u"FTest");
+    form_->SetBounds(0, 0, 400, 300);
+  }
+  void TearDown() override {
+    win::ResetApplication();
+    win::SetFixedTextMetrics(false);
+  }
+  template <class T>
+  T* Make(StringView name, StringView caption, int32_t pixelsPerInch = 96) {
+    T* control = form_->Create<T>(name);
+    control->SetBounds(10, 20, 120, 17);
+    control->SetCaption(caption);
+    win::Font font = control->GetFont();
+    font.pixelsPerInch = pixelsPerInch;
+    font.color = kCaption;
+    control->SetFont(font);
+    return control;
+  }
+
+  zxtest::TempMachine machine_;
+  win::Form* form_ = nullptr;
+};
+
+TEST_F(SkinToggleTest, CheckBoxFitsItsCaptionBesideThePictureAtNinetySixDpi) {
+  // A check box 120 pixels wide, strip 64 x 16, gap 5, caption 80 pixels wide.
+  win::CheckBox* box = Make<win::CheckBox>(u"ck_Run", u"Play now");
+  TskinCheckBox skin(*box);
+  ASSERT_TRUE(skin.LoadSkin(kCheckPath, nullptr, 5, 0, 0));
+  EXPECT_EQ(box->Width(), 120);  // nothing happens before the first paint
+  box->Repaint();
+  EXPECT_EQ(box->BoundsRect(), (win::Rect{10, 20, 111, 36}));
+  EXPECT_EQ(skin.DesignWidth(), 120);
+  // The caption's first character cell starts at (21, 1).
+  EXPECT_EQ(skin.Composite().Pixel(21 + 1, 1 + 2), kCaption);
+  EXPECT_NE(skin.Composite().Pixel(21, 1 + 2), kCaption);
+  EXPECT_EQ(skin.Composite().Pixel(8, 8), kOff);
+}
+
+TEST_F(SkinToggleTest, CheckBoxWrapsAtOneHundredTwentyDpi) {
+  // 80 pixels count as 100: 16 + 5 + 100 exceeds the design width of 120.
+  win::CheckBox* box = Make<win::CheckBox>(u"ck_Run", u"Run it now", 120);
+  TskinCheckBox skin(*box);
+  ASSERT_TRUE(skin.LoadSkin(kCheckPath, nullptr, 5, 0, 0));
+  EXPECT_DOUBLE_EQ(skin.Scale(), 1.25);
+  box->Repaint();
+  // Two lines ("Run it", "now") of 13 + 3 pixels; the picture centred.
+  EXPECT_EQ(box->Width(), 120);
+  EXPECT_EQ(box->Height(), 32);
+  EXPECT_EQ(skin.Composite().Pixel(21 + 1, 1 + 2), kCaption);
+  EXPECT_EQ(skin.Composite().Pixel(21 + 1, 17 + 2), kCaption);
+  EXPECT_EQ(skin.Composite().Pixel(8, 8 + 8), kOff);
+}
+
+TEST_F(SkinToggleTest, LookForEachState) {
+  struct Step {
+    const char* name;
+    std::function<void(win::ButtonControl&)> act;
+    int32_t checkFrame;
+    int32_t radioFrame;
+  };
+  const Step steps[] = {
+      {"idle", [](win::ButtonControl&) {}, kFrameNormal, kFrameNormal},
+      {"hovered", [](win::ButtonControl& c) { c.Perform(win::kWmMouseMove); }, kFrameHover,
+       kFrameHover},
+      {"checked under the mouse", [](win::ButtonControl& c) { c.SetChecked(true); },
+       kFramePressed, kFramePressed},
+      {"checked, mouse gone", [](win::ButtonControl& c) { c.Perform(win::kWmMouseLeave); },
+       kFramePressed, kFramePressed},
+      {"disabled", [](win::ButtonControl& c) { c.SetEnabled(false); }, kFrameDisabled,
+       kFrameDisabled},
+  };
+  win::CheckBox* box = Make<win::CheckBox>(u"ck_Run", u"Go");
+  win::RadioButton* radio = Make<win::RadioButton>(u"rb_Yes", u"Go");
+  TskinCheckBox checkSkin(*box);
+  TskinRadioButton radioSkin(*radio);
+  ASSERT_TRUE(checkSkin.LoadSkin(kCheckPath, nullptr, 5, 0, 0));
+  ASSERT_TRUE(radioSkin.LoadSkin(kRadioPath, nullptr, 5));
+  const win::COLORREF frameColours[] = {kOff, kOffHover, kOn, kDisabled};
+  box->Repaint();
+  radio->Repaint();
+  for (const Step& step : steps) {
+    step.act(*box);
+    step.act(*radio);
+    EXPECT_EQ(checkSkin.FrameIndex(), step.checkFrame) << step.name;
+    EXPECT_EQ(radioSkin.FrameIndex(), step.radioFrame) << step.name;
+    EXPECT_EQ(checkSkin.Composite().Pixel(8, 8), frameColours[step.checkFrame]) << step.name;
+    EXPECT_EQ(radioSkin.Composite().Pixel(8, 8), frameColours[step.radioFrame]) << step.name;
+  }
+  // Disabled: the caption is dark red.
+  EXPECT_EQ(checkSkin.CaptionColor(), win::RGB(128, 0, 0));
+  EXPECT_EQ(radioSkin.Composite().Pixel(21 + 1, 1 + 2), win::RGB(128, 0, 0));
+}
+
+TEST_F(SkinToggleTest, CaptionColoursFollowTheFontColourAndTheState) {
+  win::CheckBox* box = Make<win::CheckBox>(u"ck_Run", u"Go");
+  win::RadioButton* radio = Make<win::RadioButton>(u"rb_Yes", u"Go");
+  TskinCheckBox checkSkin(*box);
+  TskinRadioButton radioSkin(*radio);
+  ASSERT_TRUE(checkSkin.LoadSkin(kCheckPath, nullptr, 5, 0, 0));
+  ASSERT_TRUE(radioSkin.LoadSkin(kRadioPath, nullptr, 5));
+  EXPECT_EQ(checkSkin.CaptionColor(), kCaption);
+  radio->SetChecked(true);
+  EXPECT_EQ(radioSkin.CaptionColor(), kCaption);
+  box->Perform(win::kWmLButtonDown);
+  EXPECT_TRUE(checkSkin.Pressed());
+  box->Perform(win::kWmLButtonUp);
+  EXPECT_FALSE(checkSkin.Pressed());
+}
+
+TEST_F(SkinToggleTest, DrawsOverACopyOfTheBackgroundAtItsPosition) {
+  // A background whose every pixel tells its own position.
+  win::Bitmap background(400, 300);
+  for (int32_t y = 0; y < 300; ++y)
+    for (int32_t x = 0; x < 400; ++x) background.SetPixel(x, y, win::RGB(x % 256, y, 7));
+  win::CheckBox* box = Make<win::CheckBox>(u"ck_Run", u"Go");
+  win::RadioButton* radio = Make<win::RadioButton>(u"rb_Yes", u"Go");
+  radio->SetBounds(50, 60, 120, 17);
+  TskinCheckBox checkSkin(*box);
+  TskinRadioButton radioSkin(*radio);
+  ASSERT_TRUE(checkSkin.LoadSkin(kCheckPath, &background, 5, 3, 4));
+  ASSERT_TRUE(radioSkin.LoadSkin(kRadioPath, &background, 5));
+  box->Repaint();
+  radio->Repaint();
+  // Beside the caption's last character, outside its ink.
+  EXPECT_EQ(checkSkin.Composite().Pixel(40, 0), win::RGB(10 + 4 + 40, 20 + 3, 7));
+  EXPECT_EQ(radioSkin.Composite().Pixel(40, 15), win::RGB(50 + 40, 60 + 15, 7));
+  // The key is the picture's top-left pixel, here the strip's corner.
+  ASSERT_NE(radio->WindowRgn(), nullptr);
+  EXPECT_FALSE(radio->WindowRgn()->Contains(0, 0));
+  EXPECT_TRUE(radio->WindowRgn()->Contains(40, 15));
+}
+
+TEST_F(SkinToggleTest, RadioButtonOutlineIsCutAgainOnlyWhenItsCaptionChanged) {
+  win::RadioButton* radio = Make<win::RadioButton>(u"rb_Yes", u"Yes");
+  TskinRadioButton skin(*radio);
+  ASSERT_TRUE(skin.LoadSkin(kRadioPath, nullptr, 5));
+  radio->Repaint();
+  ASSERT_NE(radio->WindowRgn(), nullptr);
+  EXPECT_EQ(radio->Width(), 16 + 5 + 30);
+
+  radio->ResetWindowRgn();  // so a new cut shows
+  radio->Repaint();
+  radio->SetChecked(true);
+  radio->Perform(win::kWmMouseMove);
+  EXPECT_EQ(radio->WindowRgn(), nullptr);
+
+  radio->SetCaption(u"Accept");
+  ASSERT_NE(radio->WindowRgn(), nullptr);
+  EXPECT_EQ(radio->Width(), 16 + 5 + 60);
+  EXPECT_EQ(radio->WindowRgn()->BoundingBox().right, 16 + 5 + 60);
+}
+
+TEST_F(SkinToggleTest, MissingPictureLeavesTheControlAsDesigned) {
+  win::CheckBox* box = Make<win::CheckBox>(u"ck_Run", u"Play now");
+  TskinCheckBox skin(*box);
+  EXPECT_FALSE(skin.LoadSkin(u"C:\\Pkg\\English\\None.bmp", nullptr, 5, 0, 0));
+  box->Repaint();
+  EXPECT_EQ(box->BoundsRect(), (win::Rect{10, 20, 130, 37}));
+  EXPECT_EQ(box->WindowRgn(), nullptr);
+}
+
+}  // namespace

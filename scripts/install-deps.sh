@@ -10,7 +10,7 @@ packages=(
   libpng-dev libfreetype-dev zlib1g-dev
   fonts-wine fonts-wqy-microhei fonts-dejavu-core
   liblnk-utils
-  python3
+  python3 python3-pil
 )
 [ -n "${ZX_EXTRA_PACKAGES:-}" ] && packages+=(${ZX_EXTRA_PACKAGES})
 

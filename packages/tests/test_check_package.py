@@ -1,0 +1,135 @@
+"""The package check finds what would break the wizard, and the generated
+package passes it."""
+
+import os
+import shutil
+import tempfile
+import unittest
+
+from PIL import Image
+
+import check_package
+import generate
+
+PACKAGE_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def write_picture(path, size, colour):
+    Image.new("RGB", size, colour).save(path)
+
+
+def replace_in(path, old, new, encoding):
+    with open(path, "rb") as f:
+        text = f.read().decode(encoding)
+    assert old in text, old
+    with open(path, "wb") as f:
+        f.write(text.replace(old, new).encode(encoding))
+
+
+def truncate(path, keep):
+    with open(path, "rb") as f:
+        data = f.read()
+    with open(path, "wb") as f:
+        f.write(data[:keep])
+
+
+class GeneratedPackage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp(prefix="zxpkg-")
+        fake = os.path.join(cls.tmp, "program.exe")
+        with open(fake, "wb") as f:
+            f.write(b"MZ")
+        cls.package = os.path.join(cls.tmp, "ZorvexDemo")
+        generate.main(["--out", cls.package, "--setup", fake, "--app", fake, "--updater", fake])
+        cls.keys = check_package.read_required_keys(os.path.join(PACKAGE_ROOT, "required_keys.txt"))
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp)
+
+    def check(self, package):
+        return check_package.Checker(package, self.keys, (255, 0, 255)).run()
+
+    def test_generated_package_passes(self):
+        self.assertEqual(self.check(self.package), [])
+
+    def test_language_files_read_back_as_written(self):
+        texts = generate.package.load_texts(os.path.join(PACKAGE_ROOT, "texts"))
+        for language, text in texts.items():
+            path = os.path.join(self.package, "Texts", "LanguageIni", language,
+                                "Install_%s.ini" % language)
+            with open(path, "rb") as f:
+                store = check_package.read_language_file(f.read())
+            for section in ("InstallWizard", "UNINSTALL"):
+                for key, value in text[section].items():
+                    self.assertEqual(store[section][key.lower()], value.replace("@RETURN@", "\r\n"),
+                                     (language, key))
+
+    def test_faults_are_reported(self):
+        cases = [
+            ("strip width not a multiple of four",
+             lambda p: write_picture(os.path.join(p, "English", "Next.png"), (255, 25), (60, 60, 60)),
+             "English/Next.png: strip width 255 is not a multiple of 4"),
+            ("background without the key colour at the top left",
+             lambda p: write_picture(os.path.join(p, "German", "Background.bmp"), (632, 456), (9, 9, 9)),
+             "German/Background.bmp: top-left pixel (9, 9, 9) is not the key colour"),
+            ("missing English picture (other languages do not count)",
+             lambda p: os.remove(os.path.join(p, "English", "Radio.png")),
+             "English\\Radio: no .png or .bmp"),
+            ("missing series picture",
+             lambda p: os.remove(os.path.join(p, "English", "Series", "Z7-S7.bmp")),
+             "English\\Series\\Z7-S7: no .png or .bmp"),
+            ("truncated picture",
+             lambda p: truncate(os.path.join(p, "French", "Background.bmp"), 4000),
+             "French/Background.bmp: truncated BMP"),
+            ("key missing in one language file",
+             lambda p: replace_in(os.path.join(p, "Texts", "LanguageIni", "German", "Install_German.ini"),
+                                  "MSG_502=", "MSG_5O2=", "utf-8-sig"),
+             "Install_German.ini: no [InstallWizard] MSG_502"),
+            ("language file without a byte-order mark",
+             lambda p: truncate_bom(os.path.join(p, "Texts", "LanguageIni", "Korean", "Install_Korean.ini")),
+             "Install_Korean.ini: no byte-order mark"),
+            ("button place sized for another strip",
+             lambda p: replace_in(os.path.join(p, "UI.txt"), "FAsk->bt_OK->Position=rectp,480,395,544,420",
+                                  "FAsk->bt_OK->Position=rectp,480,395,548,420", "ascii"),
+             "FAsk->bt_OK->Position: 68x25 differs from the OK frame 64x25"),
+            ("label placed off the panel",
+             lambda p: replace_in(os.path.join(p, "UI.txt"), "FCancel->lb_Notes->Position=rectp,200,116,600,236",
+                                  "FCancel->lb_Notes->Position=rectp,0,116,600,456", "ascii"),
+             "FCancel->lb_Notes->Position: (0, 116, 600, 456) reaches outside the panel"),
+            ("payload folder in another letter case",
+             lambda p: os.rename(os.path.join(p, "program files"), os.path.join(p, "Program Files")),
+             "the payload folder must be spelled \"program files\""),
+            ("manual missing for a shipped language",
+             lambda p: os.remove(os.path.join(p, "program files", "Zorvex7", "Manual", "Japanese.pdf")),
+             "Manual/Japanese.pdf is not a PDF file"),
+        ]
+        for name, damage, expected in cases:
+            with self.subTest(name):
+                copy = os.path.join(self.tmp, "case")
+                shutil.rmtree(copy, ignore_errors=True)
+                shutil.copytree(self.package, copy)
+                damage(copy)
+                problems = self.check(copy)
+                self.assertTrue(any(expected in p for p in problems), "%r not in %r" % (expected, problems))
+
+    def test_generator_refuses_to_clear_a_foreign_folder(self):
+        foreign = os.path.join(self.tmp, "foreign")
+        os.makedirs(foreign, exist_ok=True)
+        with open(os.path.join(foreign, "notes.txt"), "w") as f:
+            f.write("keep me")
+        with self.assertRaises(SystemExit):
+            generate.main(["--out", foreign])
+        self.assertTrue(os.path.exists(os.path.join(foreign, "notes.txt")))
+
+
+def truncate_bom(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    with open(path, "wb") as f:
+        f.write(data[3:])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -61,9 +61,17 @@ bool Alive(uint32_t pid, uint64_t start) {
 
 uint32_t SelfPid() { return static_cast<uint32_t>(getpid()); }
 
+// Read once per process (the message loop asks for it all the time).
 uint64_t SelfStart() {
-  uint64_t start = 0;
-  ProcessStartTime(SelfPid(), start);
+  static std::mutex mutex;
+  static uint32_t pid = 0;
+  static uint64_t start = 0;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (pid != SelfPid()) {
+    pid = SelfPid();
+    start = 0;
+    ProcessStartTime(pid, start);
+  }
   return start;
 }
 
@@ -130,11 +138,11 @@ bool WriteAtomically(const std::string& path, const std::string& text) {
 // ---- the table ------------------------------------------------------------
 
 // The window folder of the current machine; "" without a machine.
-std::string TableDir() {
+std::string TableDir(bool create = true) {
   Machine& machine = CurrentMachine();
   if (!machine.Found()) return std::string();
   std::string dir = machine.Root() + "/windows";
-  mkdir(dir.c_str(), 0755);
+  if (create) mkdir(dir.c_str(), 0755);
   return dir;
 }
 
@@ -238,7 +246,7 @@ bool IsOwn(State& s, win::WindowHandle window, const std::string& root) {
 
 // The live owner of a published window of another process.
 bool FindOwner(win::WindowHandle window, Entry& entry) {
-  std::string dir = TableDir();
+  std::string dir = TableDir(false);
   return !dir.empty() && ReadEntry(dir + "/" + HandleName(window), entry) && Alive(entry.pid, entry.start);
 }
 
@@ -335,7 +343,7 @@ void UnpublishWindow(win::WindowHandle window) {
 
 std::vector<PostedMessage> TakePostedMessages() {
   std::vector<PostedMessage> out;
-  std::string dir = TableDir();
+  std::string dir = TableDir(false);
   if (!dir.empty()) {
     std::string path = dir + "/" + QueueName(SelfPid(), SelfStart());
     struct stat st;
@@ -370,7 +378,7 @@ bool HasPostedMessages() {
     std::lock_guard<std::mutex> lock(s.mutex);
     if (!s.queued.empty()) return true;
   }
-  std::string dir = TableDir();
+  std::string dir = TableDir(false);
   if (dir.empty()) return false;
   struct stat st;
   return stat((dir + "/" + QueueName(SelfPid(), SelfStart())).c_str(), &st) == 0 && st.st_size > 0;
@@ -390,7 +398,7 @@ namespace win {
 
 WindowHandle FindWindow(const String& title) {
   sim::State& s = sim::TheState();
-  std::string dir = sim::TableDir();
+  std::string dir = sim::TableDir(false);
   if (dir.empty()) {
     std::lock_guard<std::mutex> lock(s.mutex);
     for (const auto& [key, local] : s.own) {

@@ -152,7 +152,8 @@ def ui_txt(languages, frame_widths, ui_fonts):
     english_buttons = button_positions(frame_widths["English"])
     english = ["FontName=%s" % ui_fonts["English"],
                "LanguageFontListColor=RGB,200,204,212",
-               "FWelcome->gb_Languages->Background->Color=RGB,11,12,15", ""]
+               "FWelcome->gb_Languages->Background->Color=RGB,11,12,15",
+               "FEULA->re_EULA->Color=RGB,240,241,244", ""]
     current_form = None
     entries = sorted(english_buttons.items()) + [((f, c), (l, t, w, h)) for f, c, l, t, w, h in CONTROLS]
     entries.sort(key=lambda item: item[0][0])

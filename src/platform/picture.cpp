@@ -116,7 +116,9 @@ bool LoadPngFile(const String& path, Bitmap& picture) {
 }
 
 bool LoadPictureFile(const String& path, Bitmap& picture) {
-  return ExtractFileExt(path) == u".png" ? LoadPngFile(path, picture) : LoadBmpFile(path, picture);
+  if (SameText(ExtractFileExt(path), u".png")) return LoadPngFile(path, picture);
+  std::string bytes, error;
+  return ReadFileBytes(path, bytes) && DecodePicture(bytes, picture, error);
 }
 
 std::string EncodeBmp(const Bitmap& picture) {

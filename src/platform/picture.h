@@ -24,8 +24,7 @@ bool DecodePicture(const std::string& bytes, Bitmap& picture, std::string& error
 // file is missing or unreadable or its contents are not a picture.
 bool LoadBmpFile(const String& path, Bitmap& picture);
 bool LoadPngFile(const String& path, Bitmap& picture);
-// By extension as the toolkit's picture does: ".png" (exactly) as PNG,
-// anything else as BMP.
+// A ".png" file (any letter case) as PNG, any other by its contents.
 bool LoadPictureFile(const String& path, Bitmap& picture);
 
 // 24-bit bottom-up BMP bytes of a picture (for tests and tools).

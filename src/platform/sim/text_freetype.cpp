@@ -97,13 +97,13 @@ void SizeFace(FT_Face face, const Font& font) {
 }
 
 // Ascent and descent as Windows reports them (tmAscent, tmDescent): the
-// OS/2 table's Windows metrics, scaled and rounded.
+// OS/2 table's Windows metrics, scaled and each rounded.
 Metrics FaceMetrics(FT_Face face) {
   const TT_OS2* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   const double scale = double(face->size->metrics.y_ppem) / face->units_per_EM;
   if (os2 && os2->usWinAscent + os2->usWinDescent > 0)
-    return Metrics{static_cast<int32_t>(std::ceil(os2->usWinAscent * scale - 0.01)),
-                   static_cast<int32_t>(std::ceil(os2->usWinDescent * scale - 0.01))};
+    return Metrics{static_cast<int32_t>(std::lround(os2->usWinAscent * scale)),
+                   static_cast<int32_t>(std::lround(os2->usWinDescent * scale))};
   return Metrics{static_cast<int32_t>((face->size->metrics.ascender + 63) >> 6),
                  static_cast<int32_t>((-face->size->metrics.descender + 63) >> 6)};
 }
@@ -147,8 +147,10 @@ std::u32string CodePoints(StringView text) {
   return out;
 }
 
+// Outlines only: some fonts carry one-bit bitmap strikes for small sizes,
+// which would draw without smoothing.
 bool LoadGlyph(FT_Face face, char32_t c, const Font& font, bool synthesizeBold, bool render) {
-  if (FT_Load_Char(face, c, FT_LOAD_DEFAULT | FT_LOAD_TARGET_NORMAL) != 0) return false;
+  if (FT_Load_Char(face, c, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL) != 0) return false;
   if (font.style & kFsItalic) FT_GlyphSlot_Oblique(face->glyph);
   if (synthesizeBold) FT_GlyphSlot_Embolden(face->glyph);
   if (render && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) return false;
@@ -193,6 +195,10 @@ void DrawFontText(Bitmap& target, const Rect& clip, int32_t x, int32_t y, const 
     if (!LoadGlyph(face, c, font, faces.synthesizeBold && face == faces.main, true)) continue;
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bm = slot->bitmap;
+    if (bm.pixel_mode != FT_PIXEL_MODE_GRAY) {
+      penX += Advance(face);
+      continue;
+    }
     const int32_t left = penX + slot->bitmap_left, top = baseline - slot->bitmap_top;
     for (uint32_t row = 0; row < bm.rows; ++row) {
       const int32_t ty = top + static_cast<int32_t>(row);

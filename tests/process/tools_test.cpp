@@ -2,6 +2,8 @@
 // runs are recorded exactly and change who may write where.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "platform/process.h"
 #include "platform/sim/process_sim.h"
 #include "platform/sim/tools.h"
@@ -152,6 +154,21 @@ TEST(FolderRights, ResetOfATreeForgetsWhatItsFoldersHadOfTheirOwn) {
   std::vector<sim::AccessEntry> entries;
   ASSERT_TRUE(sim::GetAccess(sub, entries));
   for (const sim::AccessEntry& e : entries) EXPECT_TRUE(e.inherited);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FolderRights, DamagedRecordsAreSkipped) {
+  TempMachine machine;
+  machine.MakeFolder(kFolder);
+  std::ofstream(machine.Dir() + "/acl.tsv")
+      << "C:\\Program Files (x86)\\Zorvex7\tUsers\tQQ\t(OI)\n\xFF\xFE\ttab\n"
+      << "C:\\Program Files (x86)\\Zorvex7\tUsers\tW\t(XX)\nno tabs at all\n";
+  EXPECT_FALSE(sim::MayWrite(kFolder, u"Users"));
+  EXPECT_EQ(RunTool(GrantEveryone(kFolder, u"Everyone")), 0u);
+  EXPECT_TRUE(sim::MayWrite(kFolder, u"Users"));
 }
 
 }  // namespace

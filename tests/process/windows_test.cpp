@@ -2,6 +2,7 @@
 // PostMessage across processes and within one, registered message numbers.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <thread>
 
 #include "platform/files.h"
@@ -113,6 +114,24 @@ TEST(Windows, RegisteredMessagesAreTheSameInEveryProcess) {
   ASSERT_TRUE(win::CreateProcessAndWait(
       u"\"" + kUpdater + u"\" message UNINSTALL_THREAD_FINISHED C:\\out\\n.txt", 0));
   EXPECT_EQ(machine.ReadFile(u"C:\\out\\n.txt"), std::to_string(uninstall));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Windows, DamagedTableFilesAreSkipped) {
+  TempMachine machine;
+  const std::string dir = machine.Dir() + "/windows/";
+  std::ofstream(dir + "counter") << "zz";
+  std::ofstream(dir + "00020010.win") << "garbage";
+  std::ofstream(dir + "messages.tsv") << "\x01\x02\nabc\n70000\tX\n";
+  win::WindowHandle window = sim::PublishWindow(u"garbage");
+  EXPECT_NE(window, 0x20010u) << "an existing entry keeps its handle";
+  EXPECT_EQ(win::FindWindow(u"garbage"), window);
+  const uint32_t number = win::RegisterWindowMessage(u"X");
+  EXPECT_GE(number, 0xC000u);
+  EXPECT_LE(number, 0xFFFFu);
 }
 
 }  // namespace

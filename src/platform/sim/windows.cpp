@@ -211,6 +211,9 @@ win::WindowHandle AllocateHandle(const std::string& dir) {
   LockedFile counter(dir + "/counter", O_RDWR | O_CREAT);
   win::WindowHandle next = strtoull(counter.ReadAll().c_str(), nullptr, 16);
   if (next < kFirstWindow) next = kFirstWindow;
+  // A damaged counter never hands out the handle of a window that exists.
+  struct stat st;
+  while (stat((dir + "/" + HandleName(next)).c_str(), &st) == 0) next += kHandleStep;
   char text[32];
   snprintf(text, sizeof text, "%" PRIXPTR "\n", next + kHandleStep);
   counter.Replace(text);
@@ -494,8 +497,10 @@ uint32_t RegisterWindowMessage(const String& name) {
     while (std::getline(lines, line)) {
       size_t tab = line.find('\t');
       if (tab == std::string::npos) continue;
-      uint32_t n = static_cast<uint32_t>(strtoul(line.c_str(), nullptr, 10));
-      if (n >= sim::kFirstRegisteredMessage) table[UpperCase(FromUtf8(line.substr(tab + 1)))] = n;
+      unsigned long long n = strtoull(line.c_str(), nullptr, 10);
+      bool inRange = n >= sim::kFirstRegisteredMessage &&
+                     n < sim::kFirstRegisteredMessage + sim::kRegisteredMessageCount;
+      if (inRange) table[UpperCase(FromUtf8(line.substr(tab + 1)))] = static_cast<uint32_t>(n);
     }
     auto it = table.find(upper);
     if (it != table.end()) {

@@ -26,6 +26,7 @@ function(zx_test_folder dir)
   target_link_libraries(test_${leaf} PRIVATE zx_testsupport
       zx_app zx_screens zx_install zx_uninstall zx_skin zx_text zx_util zx_platform
       GTest::gtest GTest::gmock GTest::gtest_main)
+  add_dependencies(test_${leaf} zx_test_programs)
   gtest_discover_tests(test_${leaf} DISCOVERY_TIMEOUT 60
       PROPERTIES LABELS ${leaf})
 endfunction()

@@ -12,3 +12,8 @@ target_link_libraries(zx_platform PUBLIC ole32 oleaut32 uuid shell32 shlwapi adv
 add_executable(win32smoke ${CMAKE_SOURCE_DIR}/tools/win32smoke/win32smoke.cpp)
 target_link_libraries(win32smoke PRIVATE zx_platform)
 set_target_properties(win32smoke PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+
+# The same for the widget model on real windows (needs a display).
+add_executable(win32uismoke ${CMAKE_SOURCE_DIR}/tools/win32smoke/win32uismoke.cpp)
+target_link_libraries(win32uismoke PRIVATE zx_platform)
+set_target_properties(win32uismoke PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -160,6 +160,11 @@ class ComPtr {
     Reset();
     return reinterpret_cast<void**>(&ptr_);
   }
+  // For the out parameter of factory methods that return T**.
+  T** Out() {
+    Reset();
+    return &ptr_;
+  }
   void Reset() {
     if (ptr_ != nullptr) ptr_->Release();
     ptr_ = nullptr;
@@ -183,6 +188,67 @@ class ScreenDC {
 
  private:
   HDC dc_;
+};
+
+// A GDI object (font, bitmap, brush, region) owned by us: DeleteObject.
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(HGDIOBJ object) : object_(object) {}
+  ~GdiObject() { Reset(); }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+
+  HGDIOBJ Get() const { return object_; }
+  explicit operator bool() const { return object_ != nullptr; }
+  void Attach(HGDIOBJ object) {
+    Reset();
+    object_ = object;
+  }
+  // Gives up ownership (SetWindowRgn takes the region over).
+  HGDIOBJ Release() {
+    HGDIOBJ object = object_;
+    object_ = nullptr;
+    return object;
+  }
+  void Reset() {
+    if (object_ != nullptr) ::DeleteObject(object_);
+    object_ = nullptr;
+  }
+
+ private:
+  HGDIOBJ object_ = nullptr;
+};
+
+// A memory device context (CreateCompatibleDC): DeleteDC.
+class MemoryDC {
+ public:
+  explicit MemoryDC(HDC compatibleWith = nullptr) : dc_(::CreateCompatibleDC(compatibleWith)) {}
+  ~MemoryDC() {
+    if (dc_ != nullptr) ::DeleteDC(dc_);
+  }
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// An object selected into a DC for one scope; the previous one is put back.
+class SelectObjectScope {
+ public:
+  SelectObjectScope(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  ~SelectObjectScope() {
+    if (previous_ != nullptr && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+  }
+  SelectObjectScope(const SelectObjectScope&) = delete;
+  SelectObjectScope& operator=(const SelectObjectScope&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
 };
 
 }  // namespace win::w32

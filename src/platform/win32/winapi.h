@@ -32,6 +32,9 @@
 #undef CreateProcess
 #undef GetCommandLine
 #undef Yield
+// Names of the widget model (platform/ui.h, platform/graphics.h).
+#undef MessageBox
+#undef TextOut
 // Colour helpers of the portable drawing types (platform/graphics.h).
 #undef RGB
 #undef GetRValue

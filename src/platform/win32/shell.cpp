@@ -24,6 +24,10 @@ void SHChangeNotify(uint32_t eventId, uint32_t flags) {
 }
 
 bool ShellExecuteOpen(const String& file, const String& parameters, int show) {
+  // The shell may hand the file to an extension, which needs COM on the
+  // calling thread.
+  w32::ComInit com;
+  com.Initialize();
   HINSTANCE result = ::ShellExecuteW(nullptr, L"open", Wide(file),
                                      parameters.empty() ? nullptr : Wide(parameters), nullptr,
                                      show);

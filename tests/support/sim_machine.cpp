@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/sim/machine.h"
+#include "platform/sim/machine_internal.h"
 
 namespace zxtest {
 
@@ -58,6 +59,7 @@ void TempMachine::MakeFolder(const String& windowsPath) const {
   ASSERT_FALSE(host.empty()) << win::ToUtf8(windowsPath);
   std::error_code ec;
   fs::create_directories(host, ec);
+  sim::ForgetFolderListings();  // written behind the machine's back
   ASSERT_FALSE(ec) << host << ": " << ec.message();
 }
 
@@ -67,6 +69,8 @@ void TempMachine::WriteFile(const String& windowsPath, const std::string& bytes)
   ASSERT_FALSE(host.empty()) << win::ToUtf8(windowsPath);
   std::ofstream out(host, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  sim::ForgetFolderListings();
   ASSERT_TRUE(static_cast<bool>(out)) << host;
 }
 

@@ -133,6 +133,30 @@ bool WriteAll(int fd, const char* p, size_t size) {
   return true;
 }
 
+// Copies a whole file: in the kernel where the host can, else through a buffer.
+bool CopyBytes(int in, int out) {
+  bool started = false;
+  while (true) {
+    ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+    if (n > 0) {
+      started = true;
+      continue;
+    }
+    if (n == 0) return true;
+    if (errno == EINTR) continue;
+    if (started || (errno != EXDEV && errno != ENOSYS && errno != EOPNOTSUPP && errno != EINVAL)) return false;
+    break;
+  }
+  char buf[1 << 16];
+  while (true) {
+    ssize_t n = read(in, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!WriteAll(out, buf, static_cast<size_t>(n))) return false;
+  }
+}
+
 // Replaces `target` in one step: the bytes go to a temporary file beside it,
 // which then takes its name, so no reader ever sees half a file.
 class TempBeside {
@@ -267,15 +291,7 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
     close(in);
     return sim::Fail(sim::ErrorFromErrno(e));
   }
-  char buf[1 << 16];
-  bool ok = true;
-  while (true) {
-    ssize_t n = read(in, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) { ok = false; break; }
-    if (n == 0) break;
-    if (!sim::WriteAll(out.Fd(), buf, static_cast<size_t>(n))) { ok = false; break; }
-  }
+  bool ok = sim::CopyBytes(in, out.Fd());
   int e = errno;
   close(in);
   if (!ok) return sim::Fail(sim::ErrorFromErrno(e));
@@ -289,6 +305,7 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
     fsetxattr(out.Fd(), sim::kAttrsName, text.data(), text.size(), 0);
   }
   if (!out.Commit()) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(dest, true);
   return sim::Succeed();
 }
 
@@ -303,6 +320,7 @@ bool DeleteFile(const String& path) {
     if (sim::IsLockedHost(r.host)) return sim::Fail(kErrorSharingViolation);
   }
   if (unlink(r.host.c_str()) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(r.host, false);
   return sim::Succeed();
 }
 
@@ -316,6 +334,7 @@ bool CreateDirectory(const String& path) {
   if (r.exists) return sim::Fail(kErrorAlreadyExists);
   if (!r.parentExists) return sim::Fail(kErrorPathNotFound);
   if (mkdir(r.host.c_str(), 0755) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(r.host, true);
   return sim::Succeed();
 }
 
@@ -327,6 +346,7 @@ bool RemoveDirectory(const String& path) {
   if (sim::IsLink(r.host)) {
     // A junction goes by itself; what it points at stays untouched.
     if (unlink(r.host.c_str()) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+    sim::NoteEntryChanged(r.host, false);
     return sim::Succeed();
   }
   uint32_t attrs = sim::AttributesOfHost(r.host);
@@ -337,6 +357,7 @@ bool RemoveDirectory(const String& path) {
     int e = errno;
     return sim::Fail(e == EEXIST ? kErrorDirNotEmpty : sim::ErrorFromErrno(e));
   }
+  sim::NoteEntryChanged(r.host, false);
   return sim::Succeed();
 }
 
@@ -402,6 +423,7 @@ bool WriteFileBytes(const String& path, const std::string& bytes) {
     fsetxattr(out.Fd(), sim::kAttrsName, text.data(), text.size(), 0);
   }
   if (!out.Commit()) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(host, true);
   return sim::Succeed();
 }
 

@@ -8,12 +8,14 @@
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <unordered_map>
 #include <sstream>
 
 #include "platform/files.h"
@@ -281,23 +283,82 @@ bool SplitWindowsPath(const String& path, StringList& parts, uint32_t& error) {
   return true;
 }
 
+// Folder listings for the case-blind name match, so that looking up a name
+// that is not there does not read a large folder again and again. A listing
+// is trusted while the folder's inode and change time stay the same. As the
+// host stamps changes with a coarse clock, a listing read within a few
+// milliseconds of the folder's last change may miss a change made in the
+// same tick; a miss in such a listing reads the folder again. Changes made
+// through this process's own file calls are applied to the listing directly.
+struct Listing {
+  ino_t inode = 0;
+  struct timespec mtime = {0, 0};
+  bool racy = true;
+  std::unordered_map<String, std::string> byFoldedName;  // first entry of a folded name wins
+};
+
+struct ListingCache {
+  std::mutex mutex;
+  std::unordered_map<std::string, Listing> folders;
+};
+
+ListingCache& TheListings() {
+  static ListingCache cache;
+  return cache;
+}
+
+constexpr size_t kMaxCachedFolders = 512;
+constexpr int64_t kRacyNanoseconds = 20 * 1000 * 1000;
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool RecentlyChanged(const struct timespec& mtime) {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  int64_t age = (static_cast<int64_t>(now.tv_sec) - mtime.tv_sec) * 1000000000LL + (now.tv_nsec - mtime.tv_nsec);
+  return age < kRacyNanoseconds;
+}
+
+bool ReadListing(const std::string& dir, const struct stat& st, Listing& listing) {
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return false;
+  listing = Listing();
+  listing.inode = st.st_ino;
+  listing.mtime = st.st_mtim;
+  listing.racy = RecentlyChanged(st.st_mtim);
+  while (dirent* e = readdir(d)) {
+    if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
+    listing.byFoldedName.emplace(win::LowerCase(win::FromUtf8(e->d_name)), e->d_name);
+  }
+  closedir(d);
+  return true;
+}
+
 // The name in folder `dir` that matches `name` without regard to case, or ""
 // when there is none. An exact match wins.
 std::string MatchEntry(const std::string& dir, const String& name) {
   std::string exact = win::ToUtf8(name);
   if (FileExistsHost(dir + "/" + exact)) return exact;
-  DIR* d = opendir(dir.c_str());
-  if (d == nullptr) return std::string();
-  std::string found;
-  while (dirent* e = readdir(d)) {
-    if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
-    if (win::SameText(win::FromUtf8(e->d_name), name)) {
-      found = e->d_name;
-      break;
-    }
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::string();
+  String folded = win::LowerCase(name);
+  ListingCache& cache = TheListings();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  if (cache.folders.size() > kMaxCachedFolders) cache.folders.clear();
+  Listing& listing = cache.folders[dir];
+  bool fresh = false;
+  if (listing.inode != st.st_ino || !SameTime(listing.mtime, st.st_mtim)) {
+    if (!ReadListing(dir, st, listing)) return std::string();
+    fresh = true;
   }
-  closedir(d);
-  return found;
+  auto hit = listing.byFoldedName.find(folded);
+  if (hit == listing.byFoldedName.end() && listing.racy && !fresh) {
+    if (!ReadListing(dir, st, listing)) return std::string();
+    hit = listing.byFoldedName.find(folded);
+  }
+  return hit == listing.byFoldedName.end() ? std::string() : hit->second;
 }
 
 bool UnderFolder(const std::string& path, const std::string& folder) {
@@ -370,6 +431,7 @@ void UseMachine(const std::string& hostDir) {
   s.selected = !hostDir.empty();
   s.root = s.selected ? StripSlashes(hostDir) : std::string();
   LoadLocked(s);
+  ForgetFolderListings();
 }
 
 void ReloadMachine() {
@@ -491,6 +553,41 @@ bool StaysInsideMachine(const std::string& hostPath) {
     probe.erase(slash);
   }
   return false;
+}
+
+void NoteEntryChanged(const std::string& hostPath, bool added) {
+  size_t slash = hostPath.rfind('/');
+  if (slash == std::string::npos) return;
+  std::string dir = hostPath.substr(0, slash);
+  std::string name = hostPath.substr(slash + 1);
+  ListingCache& cache = TheListings();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  auto it = cache.folders.find(dir);
+  if (it == cache.folders.end()) return;
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0) {
+    cache.folders.erase(it);
+    return;
+  }
+  Listing& listing = it->second;
+  String folded = win::LowerCase(win::FromUtf8(name));
+  if (added) {
+    listing.byFoldedName.emplace(folded, name);
+  } else {
+    auto entry = listing.byFoldedName.find(folded);
+    if (entry != listing.byFoldedName.end() && entry->second == name) listing.byFoldedName.erase(entry);
+  }
+  // The folder's new time stamp is this change (another program writing to
+  // the same folder within the same clock tick would go unseen here).
+  listing.inode = st.st_ino;
+  listing.mtime = st.st_mtim;
+  listing.racy = false;
+}
+
+void ForgetFolderListings() {
+  ListingCache& cache = TheListings();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  cache.folders.clear();
 }
 
 bool Machine::HostPath(const String& windowsPath, std::string& hostPath, uint32_t& error) const {

@@ -30,6 +30,13 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
 // ancestor is).
 bool StaysInsideMachine(const std::string& hostPath);
 
+// This process created (added) or removed an entry: keeps the cached folder
+// listing of the case-blind name match up to date without reading it again.
+void NoteEntryChanged(const std::string& hostPath, bool added);
+// Drops every cached folder listing (after writing to the machine's folders
+// with host calls in the same instant, as test fixtures do).
+void ForgetFolderListings();
+
 // The host folder of drive C: ("<machine>/drive_c").
 std::string DriveRoot();
 

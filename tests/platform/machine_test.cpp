@@ -149,3 +149,24 @@ TEST(Machine, ToolLogCollectsLinesInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PathMapping, SeesNamesCreatedRightAfterTheFolderWasListed) {
+  TempMachine m;
+  m.MakeFolder(u"C:\\Busy");
+  for (int round = 0; round < 20; ++round) {
+    String name = u"File" + win::IntToStr(round) + u".txt";
+    String other = win::UpperCase(name);
+    // Looking the name up lists the folder; a program then creates the file
+    // within the same clock tick, behind this process's back.
+    EXPECT_EQ(win::GetFileAttributes(u"C:\\Busy\\" + other), win::kInvalidFileAttributes);
+    std::ofstream(m.Dir() + "/drive_c/Busy/" + win::ToUtf8(name)) << "x";
+    EXPECT_EQ(win::GetFileAttributes(u"C:\\Busy\\" + other), win::kFileAttributeArchive) << round;
+    // And a file this process writes is found under another case at once.
+    ASSERT_TRUE(win::WriteFileBytes(u"C:\\Busy\\Own" + name, "y"));
+    EXPECT_EQ(m.HostPath(u"C:\\BUSY\\OWN" + other), m.Dir() + "/drive_c/Busy/Own" + win::ToUtf8(name));
+  }
+}
+
+}  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstdio>
 #include <fstream>
@@ -140,6 +143,42 @@ TEST(ShellLinks, LeaveOutUnsetFieldsAndFailOnAMissingFolder) {
     ASSERT_TRUE(WriteFileBytes(u"C:\\Users\\Public\\Desktop\\Cut.lnk", bytes.substr(0, cut)));
     EXPECT_FALSE(ReadShellLink(u"C:\\Users\\Public\\Desktop\\Cut.lnk", back)) << cut;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShellExecute, LogsTheCallAndStartsProgramsOnTheMachine) {
+  TempMachine m;
+  // A program inside the machine: a host shell script that leaves a mark.
+  m.WriteFile(u"C:\\Program Files (x86)\\Zorvex\\Launcher.exe",
+              "#!/bin/sh\necho \"started $*\" > \"$(dirname \"$0\")/started.txt\"\n");
+  ASSERT_EQ(chmod(m.HostPath(u"C:\\Program Files (x86)\\Zorvex\\Launcher.exe").c_str(), 0755), 0);
+  m.WriteFile(u"C:\\Docs\\Manual.pdf", "%PDF");
+
+  struct Case {
+    const char16_t *file, *parameters;
+    bool started;
+    const char* logLine;
+  } cases[] = {
+      {u"C:\\Program Files (x86)\\Zorvex\\Launcher.exe", u"-silent", true,
+       "ShellExecute open C:\\Program Files (x86)\\Zorvex\\Launcher.exe -silent"},
+      {u"C:\\Docs\\Manual.pdf", u"", true, "ShellExecute open C:\\Docs\\Manual.pdf"},
+      {u"https://example.com/zorvex", u"", true, "ShellExecute open https://example.com/zorvex"},
+      {u"C:\\Docs\\Missing.exe", u"", false, "ShellExecute open C:\\Docs\\Missing.exe"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShellExecuteOpen(c.file, c.parameters, kSwShowNormal), c.started) << ToUtf8(c.file);
+    EXPECT_NE(m.ToolLog().find(std::string(c.logLine) + "\n"), std::string::npos) << m.ToolLog();
+  }
+  // Not waited for: the mark appears a moment later.
+  std::string mark;
+  for (int i = 0; i < 200 && mark.empty(); ++i) {
+    mark = m.ReadFile(u"C:\\Program Files (x86)\\Zorvex\\started.txt");
+    if (mark.empty()) usleep(10000);
+  }
+  EXPECT_EQ(mark, "started -silent\n");
 }
 
 }  // namespace

@@ -45,6 +45,19 @@ std::string EncodeText(StringView text, TextEncoding encoding);
 // does not start an extra empty line.
 StringList SplitLines(StringView text);
 
+// Hash and equality of names compared without regard to case (SameText);
+// transparent, so a lookup by StringView makes no copy.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(StringView name) const noexcept;
+};
+struct NameEqual {
+  using is_transparent = void;
+  bool operator()(StringView a, StringView b) const noexcept { return SameText(a, b); }
+};
+template <typename T>
+using NameMap = std::unordered_map<String, T, NameHash, NameEqual>;
+
 // In-memory ini store (the toolkit's TMemIniFile).
 class MemIniFile {
  public:
@@ -64,6 +77,8 @@ class MemIniFile {
   const String& FileName() const { return fileName_; }
 
   String ReadString(StringView section, StringView key, StringView defaultValue) const;
+  // The stored value, or null when the key is missing (no copy is made).
+  const String* FindValue(StringView section, StringView key) const;
   bool SectionExists(StringView section) const;
   bool ValueExists(StringView section, StringView key) const;
   // Section names in file order (each name once).
@@ -87,7 +102,7 @@ class MemIniFile {
   struct Section {
     String name;
     std::vector<Entry> entries;
-    std::unordered_map<String, size_t> keyIndex;  // folded key -> first entry
+    NameMap<size_t> keyIndex;  // key -> its first entry
   };
 
   Section* FindSection(StringView section);
@@ -97,7 +112,7 @@ class MemIniFile {
 
   String fileName_;
   std::vector<Section> sections_;
-  std::unordered_map<String, size_t> sectionIndex_;  // folded name -> first section
+  NameMap<size_t> sectionIndex_;  // name -> its first section
 };
 
 // Writes single values into an ini file (the toolkit's TIniFile WriteString +

@@ -31,9 +31,15 @@ std::string EncodeUtf16(StringView text, bool bigEndian) {
   return out;
 }
 
-String Fold(StringView name) { return LowerCase(name); }
-
 }  // namespace
+
+size_t NameHash::operator()(StringView name) const noexcept {
+  uint64_t h = 1469598103934665603ull;  // FNV-1a over the folded units
+  for (char16_t c : name) {
+    h = (h ^ FoldCase(c)) * 1099511628211ull;
+  }
+  return static_cast<size_t>(h);
+}
 
 DecodedText DecodeText(std::string_view bytes) {
   DecodedText result;
@@ -130,46 +136,49 @@ MemIniFile::Section& MemIniFile::AddSection(StringView section) {
   // A repeated header gets a section of its own; lookups keep finding the first.
   sections_.emplace_back();
   sections_.back().name = String(section);
-  sectionIndex_.emplace(Fold(section), sections_.size() - 1);
+  sectionIndex_.emplace(String(section), sections_.size() - 1);
   return sections_.back();
 }
 
 void MemIniFile::AddEntry(Section& section, Entry entry) {
-  if (entry.hasEquals) section.keyIndex.emplace(Fold(entry.key), section.entries.size());
+  if (entry.hasEquals) section.keyIndex.emplace(entry.key, section.entries.size());
   section.entries.push_back(std::move(entry));
 }
 
 MemIniFile::Section* MemIniFile::FindSection(StringView section) {
-  auto it = sectionIndex_.find(Fold(section));
+  auto it = sectionIndex_.find(section);
   return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 const MemIniFile::Section* MemIniFile::FindSection(StringView section) const {
-  auto it = sectionIndex_.find(Fold(section));
+  auto it = sectionIndex_.find(section);
   return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
-String MemIniFile::ReadString(StringView section, StringView key, StringView defaultValue) const {
+const String* MemIniFile::FindValue(StringView section, StringView key) const {
   const Section* s = FindSection(section);
-  if (s != nullptr) {
-    auto it = s->keyIndex.find(Fold(key));
-    if (it != s->keyIndex.end()) return s->entries[it->second].value;
-  }
-  return String(defaultValue);
+  if (s == nullptr) return nullptr;
+  auto it = s->keyIndex.find(key);
+  return it == s->keyIndex.end() ? nullptr : &s->entries[it->second].value;
+}
+
+String MemIniFile::ReadString(StringView section, StringView key, StringView defaultValue) const {
+  const String* value = FindValue(section, key);
+  return value != nullptr ? *value : String(defaultValue);
 }
 
 bool MemIniFile::SectionExists(StringView section) const { return FindSection(section) != nullptr; }
 
 bool MemIniFile::ValueExists(StringView section, StringView key) const {
   const Section* s = FindSection(section);
-  return s != nullptr && s->keyIndex.count(Fold(key)) != 0;
+  return s != nullptr && s->keyIndex.count(key) != 0;
 }
 
 void MemIniFile::ReadSections(StringList& sections) const {
   sections.clear();
   for (size_t i = 0; i < sections_.size(); ++i) {
     // Only the first section of a name is listed.
-    auto it = sectionIndex_.find(Fold(sections_[i].name));
+    auto it = sectionIndex_.find(sections_[i].name);
     if (it != sectionIndex_.end() && it->second == i) sections.push_back(sections_[i].name);
   }
 }
@@ -192,7 +201,7 @@ void MemIniFile::ReadSectionValues(StringView section, StringList& lines) const 
 void MemIniFile::WriteString(StringView section, StringView key, StringView value) {
   Section* s = FindSection(section);
   if (s == nullptr) s = &AddSection(section);
-  auto it = s->keyIndex.find(Fold(key));
+  auto it = s->keyIndex.find(key);
   if (it != s->keyIndex.end()) {
     s->entries[it->second].value = String(value);
     return;

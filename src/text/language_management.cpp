@@ -122,36 +122,38 @@ void TlanguageManagement::ParseLanguageText(StringView text, win::MemIniFile& st
   }
 }
 
-String TlanguageManagement::ResolveSection(const String& section, bool& resolved) const {
-  String current = section;
+const String* TlanguageManagement::Lookup(const String& section, const String& key) const {
+  // Follow "%Mapping%" to the section that answers; a chain that does not end
+  // within the bound is a loop, and the key counts as not found.
+  const String* current = &section;
   for (int step = 0; step <= kMaxMappingSteps; ++step) {
-    String target = textStore_->ReadString(current, kMappingKey, kTextNotFound);
-    if (target == kTextNotFound) {
-      resolved = true;
-      return current;
+    const String* target = textStore_->FindValue(*current, kMappingKey);
+    if (target == nullptr || *target == kTextNotFound) {
+      const String* text = textStore_->FindValue(*current, key);
+      return text != nullptr && *text != kTextNotFound ? text : nullptr;
     }
     current = target;
   }
-  resolved = false;
-  return String();
+  return nullptr;
 }
 
 String TlanguageManagement::GetText(const String& section, const String& key) const {
   if (!textStore_) return kTextNotFound;
+  if (qualifier_.empty()) {
+    const String* text = Lookup(section, key);
+    return text != nullptr ? *text : String(kTextNotFound);
+  }
   StringList parts;
   for (int i = 0;; ++i) {
     String part = GetField(qualifier_, u'.', i);
     if (part.empty()) break;
     parts.push_back(std::move(part));
   }
+  // The longest qualified section first, the plain section last.
   for (size_t m = parts.size() + 1; m-- > 0;) {
     String candidate = section;
     for (size_t k = 0; k < m; ++k) candidate += u"." + parts[k];
-    bool resolved = false;
-    String target = ResolveSection(candidate, resolved);
-    if (!resolved) continue;
-    String text = textStore_->ReadString(target, key, kTextNotFound);
-    if (text != kTextNotFound) return text;
+    if (const String* text = Lookup(candidate, key)) return *text;
   }
   return kTextNotFound;
 }

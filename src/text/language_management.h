@@ -54,7 +54,8 @@ class TlanguageManagement {
   static bool ReadLanguageFile(const String& fileName, win::MemIniFile& store);
 
  private:
-  String ResolveSection(const String& section, bool& resolved) const;
+  // The text of key in section after its mappings; null when not found.
+  const String* Lookup(const String& section, const String& key) const;
 
   std::unique_ptr<win::MemIniFile> textStore_;
   String qualifier_;

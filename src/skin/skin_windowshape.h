@@ -9,8 +9,9 @@ class Control;
 class Image;
 }  // namespace win
 
-// Loads a picture file into the control: ".png" (exactly) as PNG, any other
-// file as BMP. A missing or unreadable file changes nothing; false then.
+// Loads a picture file into the control: a ".png" file as PNG, any other file
+// as BMP (or as PNG when its contents are one). A missing or unreadable file
+// changes nothing; false then.
 bool LoadPicture(win::Image& control, const String& path);
 
 // Loads the picture into the control and cuts the window to its outline (at
@@ -22,6 +23,6 @@ namespace win {
 class Bitmap;
 }
 
-// Reads a skin picture file (".png" exactly as PNG, anything else as BMP) into
-// picture. False, with picture emptied, when the file is missing or unreadable.
+// Reads a skin picture file into picture, as LoadPicture does. False, with
+// picture emptied, when the file is missing or unreadable.
 bool LoadSkinPicture(const String& path, win::Bitmap& picture);

@@ -3,7 +3,13 @@
 #pragma once
 
 #include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "platform/graphics.h"
 #include "platform/picture.h"
@@ -32,6 +38,17 @@ inline win::Bitmap CornerStrip(int32_t frameWidth, int32_t height,
 inline void WriteBmp(const zxtest::TempMachine& machine, const String& path,
                      const win::Bitmap& picture) {
   machine.WriteFile(path, win::EncodeBmp(picture));
+}
+
+// Writes a picture as a PNG file on the machine.
+inline void WritePng(const zxtest::TempMachine& machine, const String& path,
+                     const win::Bitmap& picture) {
+  const std::string scratch = machine.Dir() + "/scratch.png";
+  ASSERT_TRUE(win::SavePng(picture, scratch));
+  std::ifstream in(scratch, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::filesystem::remove(scratch);
+  machine.WriteFile(path, bytes);
 }
 
 }  // namespace skintest

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/files.h"
@@ -167,6 +169,26 @@ TEST(PathMapping, SeesNamesCreatedRightAfterTheFolderWasListed) {
     ASSERT_TRUE(win::WriteFileBytes(u"C:\\Busy\\Own" + name, "y"));
     EXPECT_EQ(m.HostPath(u"C:\\BUSY\\OWN" + other), m.Dir() + "/drive_c/Busy/Own" + win::ToUtf8(name));
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Machine, AProgramInsideFindsItsMachineByItself) {
+  TempMachine m({"codePage=950"});
+  m.MakeFolder(u"C:\\Package\\\x4E2D\x6587");
+  std::string exe = m.HostPath(u"C:\\Package\\\x4E2D\x6587") + "/Setup.exe";
+  std::filesystem::copy_file(std::string(ZX_TEST_PROGRAMS_DIR) + "/whereami", exe);
+  std::string command = "'" + exe + "' uninstall 'two words' 2>&1";
+  std::string output;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[512];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) output.append(buf, n);
+    pclose(p);
+  }
+  EXPECT_EQ(output, "C:\\Package\\\xE4\xB8\xAD\xE6\x96\x87\\Setup.exe\n[uninstall]\n[two words]\ncodepage 950\n");
 }
 
 }  // namespace

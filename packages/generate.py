@@ -37,11 +37,12 @@ def clear_output(out):
             os.remove(path)
 
 
-def copy_program(source, out, relative):
-    target = os.path.join(out, relative)
+def copy_program(writer, source, relative):
+    target = os.path.join(writer.out, relative)
     os.makedirs(os.path.dirname(target), exist_ok=True)
     shutil.copyfile(source, target)
     os.chmod(target, 0o755)
+    writer.written.append(relative)
 
 
 def main(argv=None):
@@ -68,14 +69,14 @@ def main(argv=None):
 
     program = os.path.join(package.PAYLOAD, package.PRODUCT_FOLDER)
     if args.setup:
-        copy_program(args.setup, out, "Setup.exe")
+        copy_program(writer, args.setup, "Setup.exe")
     if args.app:
-        copy_program(args.app, out, os.path.join(program, package.PROGRAM_EXEC))
-        copy_program(args.app, out, os.path.join(program, package.COMPANION_LAUNCHER))
+        copy_program(writer, args.app, os.path.join(program, package.PROGRAM_EXEC))
+        copy_program(writer, args.app, os.path.join(program, package.COMPANION_LAUNCHER))
     if args.updater:
-        copy_program(args.updater, out, os.path.join(package.PAYLOAD, "Updater",
-                                                     package.UPDATE_TYPE + "Updater.exe"))
-    print("package: %d files in %s" % (len(writer.written) + sum(map(bool, (args.setup, args.app, args.app, args.updater))), out))
+        copy_program(writer, args.updater, os.path.join(package.PAYLOAD, "Updater",
+                                                        package.UPDATE_TYPE + "Updater.exe"))
+    print("package: %d files in %s" % (len(writer.written), out))
     return 0
 
 

@@ -1,0 +1,151 @@
+#include "install/installthread.h"
+
+#include "app/app.h"
+#include "install/device_data.h"
+#include "install/folder_rights.h"
+#include "install/install_context.h"
+#include "install/program_files.h"
+#include "install/registry_entries.h"
+#include "install/shortcuts.h"
+#include "install/uninstaller_folder.h"
+#include "install/user_data_migration.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "util/cmnfileexecuate.h"
+#include "util/xfunctions.h"
+
+namespace {
+
+constexpr char16_t kPayloadFolder[] = u"program files\\";
+constexpr char16_t kOemPublisher[] = u"OEM";
+constexpr char16_t kTextPublisherFolder[] = u"LINK_PROGRAMS_PUBLISHER";
+constexpr char16_t kTextProgramsFolder[] = u"LINK_PROGRAMS_FOLDER";
+constexpr char16_t kUserLogFolder[] = u"\\UserLog\\";
+
+// What the worker shows when the uninstaller folder could not be built.
+constexpr char16_t kCopyFailedAfterError[] = u"Copy Failed!! InstallWizard Close. (Install 04)";
+constexpr char16_t kCopyFailed[] = u"Copy Failed!! (Install)";
+constexpr char16_t kCopyFailedClose[] = u"InstallWizard Close. Please try again.";
+constexpr char16_t kLineBreak[] = u"\r\n";
+
+bool IsCompressedFolder(const String& folder) {
+  // The raw value is tested, so a failed query (all bits set) passes.
+  const uint32_t attributes = win::GetFileAttributes(folder);
+  return (attributes & win::kFileAttributeDirectory) != 0 &&
+         (attributes & win::kFileAttributeCompressed) != 0;
+}
+
+}  // namespace
+
+TInstallThread::TInstallThread(WorkerOutputs outputs) : outputs_(std::move(outputs)) {
+  SetFreeOnTerminate(true);
+}
+
+TInstallThread::~TInstallThread() = default;
+
+void TInstallThread::Execute() { Run(); }
+
+void TInstallThread::Run() {
+  TApp& app = *App;
+  failed_ = false;
+  if (win::FileExists(app.setupFilePath))
+    setupReader_ = std::make_unique<win::MemIniFile>(app.setupFilePath);
+  const InstallContext ctx{app, setupReader_.get(), outputs_, win::ExecutableFolder()};
+
+  // A package whose product folder could lead outside its own folders was
+  // refused at start-up; the stages never run for it.
+  if (app.RunState == kRunStateFreshInstall && app.ProductIdentityUsable()) RunStages();
+
+  // These steps run in every case, also after a failed uninstaller folder:
+  // the saved device data must go back.
+  RestoreDeviceData(ctx);
+
+  const String productFolder = ctx.Setup(kKeyProgramFiles);
+  const String userLogs =
+      app.programFilesFolder + u"\\" + productFolder + u"\\" + productFolder + kUserLogFolder;
+  if (win::DirectoryExists(userLogs)) ApplyFolderRights(FolderRightsVariant::kWithProgress, userLogs, ctx);
+
+  setupReader_.reset();
+
+  const InstallContext quiet{app, nullptr, outputs_, ctx.setupFolder};
+  if (IsCompressedFolder(app.installRootFolder))
+    ApplyFolderRights(FolderRightsVariant::kQuiet, app.programFolder, quiet);
+  if (IsCompressedFolder(app.uninstallerFolder))
+    ApplyFolderRights(FolderRightsVariant::kQuiet, app.uninstallerFolder, quiet);
+
+  if (failed_) {
+    // The installation is broken: the program ends without the finish screen.
+    // Only now, with every step done, may it end.
+    outputs_.TerminateApplication();
+    return;
+  }
+  win::PostMessage(outputs_.window, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0);
+}
+
+void TInstallThread::RunStages() {
+  TApp& app = *App;
+  const InstallContext ctx{app, setupReader_.get(), outputs_, win::ExecutableFolder()};
+
+  // S1: a running updater would hold its files.
+  const String updaterInPackage =
+      ctx.setupFolder + kPayloadFolder + app.updaterFolderName + u"\\" + app.updaterExeName;
+  if (win::FileExists(updaterInPackage)) {
+    CloseWindowByTitle(app.updaterWindowTitle);
+    TerminateProcessesByName(app.updaterExeName);
+  }
+
+  // S2
+  const String publisherFolder =
+      ctx.Setup(kKeyPublisher) != kOemPublisher ? ctx.UninstallText(kTextPublisherFolder) : String();
+
+  // S3
+  outputs_.SetProgress(0);
+  BackupDeviceData(ctx);
+  outputs_.SetProgress(10);
+
+  // S4
+  const StringList failedCopies = CopyProgramFiles(ctx);
+  if (!failedCopies.empty()) outputs_.ShowMessage(CopyFailureMessage(ctx, failedCopies));
+
+  // S5
+  const String registryName = ctx.AppSetup(kKeyRegFolderName);
+  if (registryName == kProductMouse)
+    MigrateMouseUserData(ctx);
+  else if (registryName == kProductKeyboard)
+    MigrateKeyboardUserData(ctx);
+
+  // S6
+  const UninstallerFolderResult uninstaller = BuildUninstallerFolder(ctx);
+  if (!uninstaller.ok && registryName != kProductTonalix) {
+    outputs_.ShowMessage(uninstaller.errorText.empty()
+                             ? String(kCopyFailed) + kLineBreak + kCopyFailedClose
+                             : uninstaller.errorText + kLineBreak + kCopyFailedAfterError);
+    Terminate();
+    failed_ = true;
+    return;
+  }
+
+  // S7
+  outputs_.SetProgress(0);
+  WriteUninstallEntry(ctx);
+  outputs_.SetProgress(20);
+
+  // S8
+  if (registryName != kProductEsport) WriteStartupEntry(ctx);
+  outputs_.SetProgress(40);
+
+  // S9
+  CreateShortcuts(ctx, publisherFolder, ctx.UninstallText(kTextProgramsFolder));
+  outputs_.SetProgress(60);
+
+  // S10
+  WriteProductRecord(ctx);
+  outputs_.SetProgress(80);
+
+  // S11
+  WriteUninstallerLanguage(ctx);
+  outputs_.SetProgress(100);
+
+  // S12
+  ApplyFolderRights(FolderRightsVariant::kUninstaller, app.uninstallerFolder, ctx);
+}

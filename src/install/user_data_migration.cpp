@@ -1,0 +1,132 @@
+#include "install/user_data_migration.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "install/folder_rights.h"
+#include "platform/files.h"
+#include "platform/thread.h"
+#include "util/xfunctions.h"
+
+namespace {
+
+constexpr char16_t kMousePrefix[] = u"Zorvex";
+constexpr char16_t kKeyboardPrefix[] = u"Vantorix";
+constexpr int32_t kMouseLowestOld = 3;
+constexpr int32_t kKeyboardLowestOld = 1;
+// Carried over in this order.
+constexpr const char16_t* kLanguageFolders[] = {u"ChineseT\\", u"ChineseS\\", u"English\\"};
+// The gun macro libraries of Zorvex3 and Zorvex4, in this order.
+constexpr const char16_t* kGunLibraryLanguages[] = {u"ChineseS", u"ChineseT", u"English"};
+constexpr char16_t kOldDeviceLocation[] = u"\\Data\\RES\\";
+constexpr char16_t kUserLog[] = u"\\UserLog\\";
+
+struct Migration {
+  const char16_t* prefix;
+  int32_t lowestOld;
+  bool mouse;
+};
+
+// The decimal number of a name that is exactly prefix + digits (letter case of
+// the prefix aside, as folder names compare), such as "Zorvex6" -> 6.
+bool VersionOfFolder(const String& name, const String& prefix, int32_t& number) {
+  if (name.size() <= prefix.size() || !win::SameText(StringView(name).substr(0, prefix.size()), prefix))
+    return false;
+  const String digits = name.substr(prefix.size());
+  if (digits.size() > 9 || (digits.size() > 1 && digits[0] == u'0')) return false;
+  for (char16_t c : digits)
+    if (c < u'0' || c > u'9') return false;
+  return win::TryStrToInt(digits, number);
+}
+
+// The old versions below newVersion that lie in the Program Files folder,
+// newest first. The same order the program has always searched in (N from
+// newVersion - 1 down), but bounded by what is on the disk, whatever number the
+// package names.
+std::vector<int32_t> OldVersionsOnDisk(const String& programFiles, const Migration& m,
+                                       int32_t newVersion) {
+  StringList folders;
+  ListFolderEntries(programFiles, u"Folder", u"", folders, u"");
+  std::vector<int32_t> versions;
+  for (const String& name : folders) {
+    int32_t n = 0;
+    if (VersionOfFolder(name, m.prefix, n) && n >= m.lowestOld && n < newVersion) versions.push_back(n);
+  }
+  std::sort(versions.begin(), versions.end(), std::greater<int32_t>());
+  versions.erase(std::unique(versions.begin(), versions.end()), versions.end());
+  return versions;
+}
+
+void CopyGunLibraries(const String& oldRoot, const String& old, int32_t n, const String& newProgram,
+                      const String& device) {
+  for (const char16_t* language : kGunLibraryLanguages) {
+    const String from = oldRoot + u"\\" + old + u"\\Data\\Zorvex" + win::IntToStr(n) + u"\\" + language +
+                        u"\\ScriptsMacros\\MacroGunLibrary\\";
+    const String to = newProgram + u"\\" + device + language + u"\\ScriptsMacros\\GunLib\\";
+    CopyFolderTree(from, to, nullptr, true, u"", nullptr);
+  }
+}
+
+void CopyDeviceData(const String& oldProgram, const String& newProgram, const String& device,
+                    const InstallContext& ctx) {
+  String source = oldProgram + u"\\" + device;
+  if (!win::DirectoryExists(source)) source = oldProgram + kOldDeviceLocation;
+  for (const char16_t* language : kLanguageFolders) {
+    const String target = newProgram + u"\\" + device + language;
+    CopyFolderTree(source + language, target, nullptr, true, u"", nullptr);
+    ApplyFolderRights(FolderRightsVariant::kWithProgress, target, ctx);
+  }
+}
+
+void CopyUserLogs(const String& oldProgram, const String& newProgram, const InstallContext& ctx) {
+  const String oldLogs = oldProgram + kUserLog;
+  if (!win::DirectoryExists(oldLogs)) return;
+  const String target = newProgram + kUserLog;
+  if (!win::DirectoryExists(target)) win::CreateDirectory(target);
+  CopyFolderTree(oldLogs, target, nullptr, true, u"", nullptr);
+  ApplyFolderRights(FolderRightsVariant::kWithProgress, target, ctx);
+}
+
+void WriteMarker(const String& marker) {
+  win::PausePoint();
+  win::WriteFileBytes(marker, std::string());  // an empty text list saved as a file
+}
+
+void Migrate(const InstallContext& ctx, const Migration& m) {
+  const String name = ctx.Setup(kKeyProgramFiles);
+  // The first keyboard version was installed as "Vantorix"; it carries nothing.
+  if (!m.mouse && name == kKeyboardPrefix) return;
+  int32_t newVersion = 0;
+  if (!win::TryStrToInt(win::ReplaceAll(name, m.prefix, u""), newVersion)) return;
+
+  const String programFiles = ctx.app.programFilesFolder;
+  const String newProgram = programFiles + u"\\" + name + u"\\" + name;
+  const String marker = programFiles + u"\\" + name + u"\\" + kMigrationMarker;
+
+  for (int32_t n : OldVersionsOnDisk(programFiles, m, newVersion)) {
+    const String old = String(m.prefix) + win::IntToStr(n);
+    const String oldRoot = programFiles + u"\\" + old;
+    if (!win::DirectoryExists(oldRoot)) continue;
+    // Only one older version is ever carried over.
+    if (win::FileExists(marker)) return;
+    const String device = ctx.Setup(kKeyProgramDevice);
+    const String oldProgram = oldRoot + u"\\" + old;
+    if (m.mouse && (n == 3 || n == 4) && name == u"Zorvex5") {
+      CopyGunLibraries(oldRoot, old, n, newProgram, device);
+    } else {
+      CopyDeviceData(oldProgram, newProgram, device, ctx);
+      CopyUserLogs(oldProgram, newProgram, ctx);
+    }
+    WriteMarker(marker);
+  }
+}
+
+}  // namespace
+
+void MigrateMouseUserData(const InstallContext& ctx) {
+  Migrate(ctx, Migration{kMousePrefix, kMouseLowestOld, true});
+}
+
+void MigrateKeyboardUserData(const InstallContext& ctx) {
+  Migrate(ctx, Migration{kKeyboardPrefix, kKeyboardLowestOld, false});
+}

@@ -53,6 +53,19 @@ TEST(LoadLanguage, WithoutLanguageIniTheFirstSubFolderIsTheRoot) {
             FileOf(u"Lang2", u"English"));
 }
 
+TEST(LoadLanguage, ChineseAndOverlongPaths) {
+  TempMachine m;
+  const String chinese = u"C:\\游戏\\雷神\\Texts\\";
+  m.WriteFile(chinese + u"LanguageIni\\English\\Install_English.ini", "[W]\r\nK=found\r\n");
+  TlanguageManagement t;
+  t.LoadLanguage(chinese, 1033, u"Install", u"");
+  EXPECT_EQ(t.GetText(u"W", u"K"), u"found");
+
+  // A texts folder past the path limit reads nothing and fails nothing.
+  t.LoadLanguage(u"C:\\" + String(300, u'a') + u"\\Texts\\", 1033, u"Install", u"");
+  EXPECT_EQ(t.GetText(u"W", u"K"), u"@@");
+}
+
 TEST(LoadLanguage, NoFileLeavesAnEmptyStoreAndReplacesTheOldOne) {
   TempMachine m;
   WriteLanguage(m, u"LanguageIni", u"English");

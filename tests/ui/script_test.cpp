@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
+
+#include "platform/process.h"
+#include "platform/sim/machine.h"
 
 namespace {
 
@@ -87,11 +91,28 @@ TEST_F(Script, DrivesTheScreensAsAPersonWould) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_TRUE(fs::file_size(dir_ + "/first.png") > 100);
   // The message box is on record in the machine's log.
-  EXPECT_NE(Slurp(machine() + "/tools.log").find("messagebox question Demo: Go on?"), std::string::npos);
+  EXPECT_NE(Slurp(machine() + "/tools.log").find("messagebox question desktop Demo: Go on?"), std::string::npos);
 }
 
 TEST_F(Script, CloseRequestEndsTheProgram) {
   const Result r = Run("wait FFirst\nclose FFirst\nwait end 0\n");
+  EXPECT_EQ(r.code, 0) << r.err;
+}
+
+TEST_F(Script, AnotherProgramClosesAScreenFoundByItsTitle) {
+  // As the hand-over closes the updater: FindWindow by title, then WM_CLOSE.
+  std::thread closer([this] {
+    sim::UseMachine(machine());
+    win::WindowHandle window = 0;
+    for (int i = 0; i < 500 && window == 0; ++i) {
+      window = win::FindWindow(u"Demo first screen");
+      if (window == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(win::PostMessage(window, win::kWmClose, 0, 0));
+  });
+  const Result r = Run("wait FFirst\nwait end 0\n");
+  closer.join();
   EXPECT_EQ(r.code, 0) << r.err;
 }
 

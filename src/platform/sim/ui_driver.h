@@ -53,6 +53,10 @@ std::vector<std::string> SplitTabs(const std::string& line);
 // The folder of the state and request files ("" without a machine).
 std::string UiFolder();
 
+// Every message box is written to the machine's tool log as one line,
+//   messagebox <error|question|warning|information|none> <desktop|none|handle> <caption>: <text>
+// (caption and text escaped as state fields), then shown as the form
+// "MessageBox" (label "Message", buttons "OK", "Cancel", "Yes", "No").
 // Message boxes without a person: when set, a message box asks this function
 // for the button instead of showing a modal form (tests).
 struct MessageBoxInfo {

@@ -314,7 +314,10 @@ void AfterDispatch(Application& application) { sim::PublishState(application, ap
 
 int ShowMessageBox(Application& application, WindowHandle owner, StringView text, StringView caption,
                    uint32_t flags) {
-  sim::CurrentMachine().AppendToolLog("messagebox " + std::string(sim::IconName(flags)) + " " +
+  const std::string ownerName = owner == 0                    ? "none"
+                                : owner == GetDesktopWindow() ? "desktop"
+                                                              : std::to_string(owner);
+  sim::CurrentMachine().AppendToolLog("messagebox " + std::string(sim::IconName(flags)) + " " + ownerName + " " +
                                       sim::EscapeField(ToUtf8(caption)) + ": " + sim::EscapeField(ToUtf8(text)));
   std::function<int(const sim::MessageBoxInfo&)> answer;
   {

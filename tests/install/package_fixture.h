@@ -18,10 +18,12 @@
 #include "install/worker_outputs.h"
 #include "platform/ini.h"
 #include "platform/process.h"
+#include "platform/sim/machine.h"
 #include "platform/sim/windows_table.h"
 #include "platform/status.h"
 #include "platform/strings.h"
 #include "support/sim_machine.h"
+#include "util/xfunctions.h"
 
 namespace zxtest {
 
@@ -90,13 +92,15 @@ struct PackageSpec {
     std::vector<std::pair<std::string, std::string>> files = {
         {Product() + ".exe", "program " + Product() + " " + Get("%PROGRAM_VERSION")},
         {settingsFile, "[SYSTEM]\r\nLanguage=English\r\nSkin=Dark\r\n"},
-        {Device() + "Default.cfg", "package default"},
-        {Device() + "English\\Keys.cfg", "package keys"},
         {"Manual\\English.pdf", "%PDF english"},
         {"Manual\\German.pdf", "%PDF german"},
         {"Icons\\uninst.ico", "icon"},
         {"Icons\\manual.ico", "icon"},
     };
+    if (deviceFiles) {
+      files.push_back({Device() + "Default.cfg", "package default"});
+      files.push_back({Device() + "English\\Keys.cfg", "package keys"});
+    }
     files.insert(files.end(), extraProgramFiles.begin(), extraProgramFiles.end());
     return files;
   }
@@ -129,6 +133,7 @@ struct PackageSpec {
   std::vector<std::pair<std::string, std::string>> setup;
   std::string settingsFile = "ini\\AppConfig.ini";
   std::vector<std::pair<std::string, std::string>> extraProgramFiles;
+  bool deviceFiles = true;  // the package brings a device data folder
   bool updater = true;
   bool settings = true;
   bool languageIniBesideSetup = true;

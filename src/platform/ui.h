@@ -597,10 +597,13 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   // Creates a form owned by the application; the first one becomes the main
-  // form. OnCreate runs once the constructor has finished.
+  // form. The form has its name from the start of its constructor (as a
+  // designed form has); OnCreate runs once the constructor has finished.
   template <class T, class... Args>
   T* CreateForm(StringView name, Args&&... args) {
+    SetPendingFormName(name);
     auto form = std::make_unique<T>(nullptr, std::forward<Args>(args)...);
+    SetPendingFormName(u"");
     T* raw = form.get();
     raw->SetName(name);
     AddForm(std::move(form));
@@ -611,9 +614,14 @@ class Application {
   const std::vector<Form*>& Forms() const { return formList_; }
   Form* FindForm(StringView name) const;
   Form* ActiveForm() const { return activeForm_; }
+  // The name the next form constructed takes (CreateForm sets it).
+  static void SetPendingFormName(StringView name);
+  static String TakePendingFormName();
   // Whether Run shows the main form (the toolkit's ShowMainForm).
   bool showMainForm = true;
-  const String& Title() const { return title_; }
+  // The program's title (the caption of ShowMessage): the executable's name
+  // without its extension unless set.
+  String Title() const;
   void SetTitle(StringView title) { title_ = String(title); }
 
   // Shows the main form (unless showMainForm is false) and runs the message

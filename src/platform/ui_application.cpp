@@ -7,6 +7,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "platform/files.h"
 #include "platform/ui.h"
 #include "platform/ui_backend.h"
 
@@ -51,6 +52,25 @@ void Application::AddForm(std::unique_ptr<Form> form) {
   formList_.push_back(raw);
   if (!mainForm_) mainForm_ = raw;
   StateChanged();
+}
+
+namespace {
+thread_local String pendingFormName;
+}
+
+void Application::SetPendingFormName(StringView name) { pendingFormName = String(name); }
+
+String Application::TakePendingFormName() {
+  String name = std::move(pendingFormName);
+  pendingFormName.clear();
+  return name;
+}
+
+String Application::Title() const {
+  if (!title_.empty()) return title_;
+  String name = ExtractFileName(ExecutablePath());
+  const String ext = ExtractFileExt(name);
+  return name.substr(0, name.size() - ext.size());
 }
 
 Form* Application::FindForm(StringView name) const {
@@ -293,7 +313,7 @@ bool Application::RunDueTimers() {
 // ---------------------------------------------------------------- dialogs
 
 void Application::ShowMessage(StringView text) {
-  MessageBox(0, text, title_.empty() && mainForm_ ? mainForm_->Caption() : title_, kMbOk);
+  MessageBox(0, text, Title(), kMbOk);
 }
 
 int Application::MessageBox(WindowHandle owner, StringView text, StringView caption, uint32_t flags) {

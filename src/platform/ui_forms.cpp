@@ -8,6 +8,7 @@
 namespace win {
 
 Form::Form(Component* owner, StringView className) : Control(owner, className, true) {
+  SetName(Application::TakePendingFormName());
   Control::SetVisible(false);
   GetFont().name = u"Tahoma";
   GetFont().height = -11;

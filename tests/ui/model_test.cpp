@@ -22,6 +22,24 @@ class LabelSubclass : public win::Label {
   explicit LabelSubclass(win::Component* owner) : Label(owner) { SetClassName(u"TLabelX"); }
 };
 
+// A screen builds its texts from its own name while it is constructed.
+class Screen : public win::Form {
+ public:
+  explicit Screen(win::Component* owner) : Form(owner, u"TFScreen"), nameInConstructor(Name()) {}
+  std::u16string nameInConstructor;
+};
+
+TEST(UiModel, ScreensKnowTheirNameWhileConstructed) {
+  win::ResetApplication();
+  auto* first = GetApplication().CreateForm<Screen>(u"FPrepare");
+  auto* second = GetApplication().CreateForm<Screen>(u"FWelcome");
+  EXPECT_EQ(first->nameInConstructor, u"FPrepare");
+  EXPECT_EQ(second->nameInConstructor, u"FWelcome");
+  EXPECT_EQ(second->ClassName(), u"TFScreen");
+  EXPECT_EQ(GetApplication().MainForm(), first);
+  win::ResetApplication();
+}
+
 TEST(UiModel, ComponentsKeepCreationOrderWithExactClassNames) {
   win::ResetApplication();
   auto* form = GetApplication().CreateForm<win::Form>(u"FTest");

@@ -37,8 +37,10 @@ void NoteEntryChanged(const std::string& hostPath, bool added);
 // with host calls in the same instant, as test fixtures do).
 void ForgetFolderListings();
 
-// The host folder of drive C: ("<machine>/drive_c").
+// The host folder of drive C: ("<machine>/drive_c"), and the same with every
+// link resolved; "" without a machine.
 std::string DriveRoot();
+std::string RealDriveRoot();
 
 // Test overrides (set by SetExecutablePath / SetCommandLineArguments).
 std::optional<String> ExecutablePathOverride();

@@ -36,7 +36,7 @@ inline String W(const std::string& utf8) { return win::FromUtf8(utf8); }
 inline std::string U(const String& text) { return win::ToUtf8(text); }
 
 // The package's language texts. Status keys read "@<key>", so a test sees which
-// key a status line came from; a German file marks its texts with "de:".
+// key a status line came from; a German file marks its texts with "de-".
 inline std::string LanguageFile(const std::string& mark, const std::string& product) {
   std::string text = "[InstallWizard]\r\nProductName=" + mark + product + " Mouse\r\n";
   for (const char* key : {"CopyFiles", "ChangeFolderCompetence", "WriteRegOnUninstallFolder",
@@ -126,7 +126,7 @@ struct PackageSpec {
                                   ? "Texts\\LanguageIni\\"
                                   : "program files\\" + Product() + "\\" + Get("%PROGRAM_DATA") + "Texts\\Lang\\";
     files.push_back({texts + "English\\Install_English.ini", LanguageFile("", Product())});
-    files.push_back({texts + "German\\Install_German.ini", LanguageFile("de:", Product())});
+    files.push_back({texts + "German\\Install_German.ini", LanguageFile("de-", Product())});
     return files;
   }
 
@@ -176,7 +176,10 @@ class Recorder : public win::StatusLine, public win::ProgressIndicator {
 // The screen side of a worker: the recorder, the message boxes shown, the
 // requests to end the program and a published window for the completion.
 struct ScreenSide {
-  ScreenSide() { window = sim::PublishWindow(u"FProgress"); }
+  ScreenSide() {
+    sim::TakePostedMessages();  // nothing left over from an earlier machine
+    window = sim::PublishWindow(u"FProgress");
+  }
   ~ScreenSide() { sim::UnpublishWindow(window); }
   WorkerOutputs Outputs() {
     WorkerOutputs out;
@@ -264,6 +267,7 @@ inline std::vector<std::string> Added(const std::set<std::string>& before, const
 }  // namespace zxtest
 
 #include "install/installthread.h"
+#include "text/cmnsubroutines.h"
 
 namespace zxtest {
 
@@ -284,6 +288,11 @@ struct InstallRig {
   // after the user chose `language`.
   void Install(const String& language = u"English", int32_t runState = kRunStateFreshInstall) {
     TApp& a = NewApp();
+    if (language != a.languageName) {
+      // As the welcome screen does when the user picks another language.
+      a.languageId = LanguageIdFromName(language);
+      a.LoadLanguage(a.TextsFolder(), a.languageId, u"Install", u"");
+    }
     a.languageName = language;
     a.RunState = runState;
     TInstallThread worker(screen.Outputs());

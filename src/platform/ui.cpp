@@ -184,6 +184,7 @@ void Control::WndProc(Message& m) {
       caption_ = *reinterpret_cast<const String*>(m.lParam);
       backend::ControlChanged(*this);
       GetApplication().StateChanged();
+      TextChanged();
       m.result = 1;
       break;
     }

@@ -263,6 +263,8 @@ class Control : public Component {
   Control(Component* owner, StringView className, bool topLevel);
   // The control's own message handling (the end of every hook chain).
   virtual void WndProc(Message& message);
+  // After the caption changed.
+  virtual void TextChanged() {}
   void Adopted() override;
   Bitmap& Surface() { return surface_; }
 
@@ -291,12 +293,16 @@ class Control : public Component {
 
 // ---------------------------------------------------------------- controls
 
+// A label. With AutoSize (off unless set) it takes the size of its caption
+// whenever the caption changes: the text's width and height, or with
+// WordWrap only the height of the wrapped lines.
 class Label : public Control {
  public:
   explicit Label(Component* owner);
   bool IsWindowed() const override { return false; }
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool value);
+  void AdjustBounds();
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool value) { wordWrap_ = value; }
   Alignment GetAlignment() const { return alignment_; }
@@ -305,8 +311,11 @@ class Label : public Control {
   void SetLayout(TextLayout value) { layout_ = value; }
   void PaintDefault(Canvas& canvas) override;
 
+ protected:
+  void TextChanged() override { AdjustBounds(); }
+
  private:
-  bool autoSize_ = true;
+  bool autoSize_ = false;
   bool wordWrap_ = false;
   Alignment alignment_ = Alignment::LeftJustify;
   TextLayout layout_ = TextLayout::Top;

@@ -79,7 +79,20 @@ void DrawCaption(Canvas& canvas, const Control& control, int32_t x, int32_t y) {
 
 Label::Label(Component* owner) : Control(owner, u"TLabel") {}
 
-void Label::SetAutoSize(bool value) { autoSize_ = value; }
+void Label::SetAutoSize(bool value) {
+  autoSize_ = value;
+  AdjustBounds();
+}
+
+void Label::AdjustBounds() {
+  if (!autoSize_) return;
+  const StringList lines = LayoutText(GetFont(), Caption(), wordWrap_, Width());
+  const int32_t lineHeight = MeasureText(GetFont(), u"Ag").cy;
+  int32_t width = 0;
+  for (const String& line : lines) width = std::max(width, MeasureText(GetFont(), line).cx);
+  const int32_t height = lineHeight * static_cast<int32_t>(lines.size());
+  SetBounds(Left(), Top(), wordWrap_ ? Width() : width, height);
+}
 
 void Label::PaintDefault(Canvas& canvas) {
   if (!Transparent()) {

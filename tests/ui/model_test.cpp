@@ -77,6 +77,30 @@ TEST(UiModel, ComponentsKeepCreationOrderWithExactClassNames) {
   win::ResetApplication();
 }
 
+TEST(UiModel, AutoSizedLabelsFollowTheirCaption) {
+  win::SetFixedTextMetrics(true);
+  win::ResetApplication();
+  auto* form = GetApplication().CreateForm<win::Form>(u"FTest");
+  auto* fixed = form->Create<win::Label>(u"lb_Fixed");
+  fixed->SetBounds(0, 0, 40, 15);
+  fixed->SetCaption(u"A longer caption");
+  EXPECT_EQ(fixed->BoundsRect(), (win::Rect{0, 0, 40, 15}));
+  auto* sized = form->Create<win::Label>(u"lb_Sized");
+  sized->SetBounds(5, 5, 40, 15);
+  sized->SetAutoSize(true);
+  sized->SetCaption(u"Line one\r\nTwo");
+  EXPECT_EQ(sized->BoundsRect(), (win::Rect{5, 5, 85, 31}));  // 8 characters, two lines of 13
+  auto* wrapped = form->Create<win::Label>(u"lb_Wrapped");
+  wrapped->SetBounds(0, 0, 60, 13);
+  wrapped->SetWordWrap(true);
+  wrapped->SetAutoSize(true);
+  wrapped->SetCaption(u"Go ahead and launch it");  // Go / ahead / and / launch / it
+  EXPECT_EQ(wrapped->Width(), 60);
+  EXPECT_EQ(wrapped->Height(), 5 * 13);
+  win::ResetApplication();
+  win::SetFixedTextMetrics(false);
+}
+
 TEST(UiModel, HooksSeeEveryMessageFirstAndChain) {
   win::ResetApplication();
   auto* form = GetApplication().CreateForm<win::Form>(u"FTest");

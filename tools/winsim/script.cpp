@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <chrono>
 #include <fstream>
 #include <iostream>
@@ -60,6 +61,9 @@ class ScriptRunner {
   ~ScriptRunner() {
     if (!ended_) win::TerminateProcessById(pid_, 1);
     waiter_.join();
+    // The program is gone: its replies and any state it could not clear.
+    for (const char* suffix : {".rep", ".req", ".state"})
+      std::remove((folder_ + "/" + std::to_string(pid_) + suffix).c_str());
   }
 
   std::chrono::milliseconds timeout{10000};

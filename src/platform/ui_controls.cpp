@@ -1,6 +1,8 @@
 // The standard controls: their state, their own message handling and the
 // standard look the headless backend draws for them.
 #include <algorithm>
+#include <cstdint>
+#include <unordered_map>
 
 #include "platform/files.h"
 #include "platform/system.h"
@@ -29,14 +31,37 @@ StringList SplitLines(StringView text) {
   return lines;
 }
 
+// Character widths, each measured once per layout (text width is the sum of
+// the characters' advances, so a line is measured by adding them up).
+class CharWidths {
+ public:
+  explicit CharWidths(const Font& font) : font_(font) {}
+  int32_t operator()(char16_t c) {
+    auto it = widths_.find(c);
+    if (it != widths_.end()) return it->second;
+    const int32_t w = MeasureText(font_, StringView(&c, 1)).cx;
+    widths_.emplace(c, w);
+    return w;
+  }
+
+ private:
+  const Font& font_;
+  std::unordered_map<char16_t, int32_t> widths_;
+};
+
 // Word wrap as DrawText's DT_WORDBREAK: break at the last blank that fits; a
 // word wider than the line is broken where it stops fitting.
-StringList WrapLine(const Font& font, const String& line, int32_t width) {
-  StringList out;
+void WrapLine(CharWidths& widthOf, const String& line, int32_t width, StringList& out, size_t maxLines) {
+  if (line.empty()) {
+    out.push_back(String());
+    return;
+  }
   size_t start = 0;
-  while (start < line.size()) {
+  while (start < line.size() && out.size() < maxLines) {
     size_t end = start, lastBlank = String::npos;
-    while (end < line.size() && MeasureText(font, StringView(line).substr(start, end - start + 1)).cx <= width) {
+    int32_t used = 0;
+    while (end < line.size() && used + widthOf(line[end]) <= width) {
+      used += widthOf(line[end]);
       if (line[end] == u' ') lastBlank = end;
       ++end;
     }
@@ -50,18 +75,17 @@ StringList WrapLine(const Font& font, const String& line, int32_t width) {
     start = cut;
     while (start < line.size() && line[start] == u' ') ++start;
   }
-  if (out.empty()) out.push_back(String());
-  return out;
 }
 
-StringList LayoutText(const Font& font, StringView text, bool wordWrap, int32_t width) {
+// The lines a text is drawn as (at most maxLines of them).
+StringList LayoutText(const Font& font, StringView text, bool wordWrap, int32_t width,
+                      size_t maxLines = SIZE_MAX) {
   StringList lines;
+  CharWidths widthOf(font);
   for (const String& line : SplitLines(text)) {
-    if (!wordWrap) {
-      lines.push_back(line);
-      continue;
-    }
-    for (String& part : WrapLine(font, line, width)) lines.push_back(std::move(part));
+    if (lines.size() >= maxLines) break;
+    if (!wordWrap) lines.push_back(line);
+    else WrapLine(widthOf, line, width, lines, maxLines);
   }
   return lines;
 }
@@ -446,8 +470,10 @@ void RichEdit::PaintDefault(Canvas& canvas) {
   canvas.transparent = true;
   const Rect saved = canvas.clip;
   canvas.clip = Rect{1, 1, Width() - 1, Height() - 1};
-  const StringList lines = LayoutText(canvas.font, text_, true, std::max(Width() - 8, 10));
-  const int32_t lineHeight = MeasureText(canvas.font, u"Ag").cy;
+  const int32_t lineHeight = std::max(MeasureText(canvas.font, u"Ag").cy, 1);
+  // Only the lines that reach the view are laid out.
+  const size_t shown = static_cast<size_t>(topLine_) + static_cast<size_t>(Height() / lineHeight) + 1;
+  const StringList lines = LayoutText(canvas.font, text_, true, std::max(Width() - 8, 10), shown);
   int32_t y = 3;
   for (size_t i = static_cast<size_t>(topLine_); i < lines.size() && y < Height(); ++i, y += lineHeight)
     canvas.TextOut(4, y, lines[i]);

@@ -1,4 +1,5 @@
 // Rich text to plain text for the rich-text view.
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -98,7 +99,10 @@ String RtfToPlainText(const std::string& rtf) {
           hasParam = true;
         }
         if (i < n && rtf[i] == ' ') ++i;  // the delimiter belongs to the word
-        if (word == "par" || word == "line" || word == "sect" || word == "page") {
+        if (word == "bin" && hasParam && param > 0) {
+          // Binary data follows: skipped whole, whatever bytes it holds.
+          i = std::min(n, i + static_cast<size_t>(param));
+        } else if (word == "par" || word == "line" || word == "sect" || word == "page") {
           emit(u'\n');
         } else if (word == "tab") {
           emit(u'\t');

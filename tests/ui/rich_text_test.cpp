@@ -25,6 +25,7 @@ TEST(RichText, PlainTextOfRichText) {
       {R"({\rtf1{\*\generator Writer;}\uc1\u20013?\u25991?\tab x\line y \{z\}\\})", u"\u4e2d\u6587\tx\ny {z}\\"},
       {R"({\rtf1 {\pict\pngblip 89504e47}after})", u"after"},
       {R"({\rtf1 unclosed group {\b text)", u"unclosed group text"},
+      {R"({\rtf1 {\pict\bin3 }}{x}after})", u"after"},  // braces inside binary data
   };
   for (const auto& [rtf, text] : cases) {
     SCOPED_TRACE(rtf);

@@ -33,6 +33,7 @@ void WriteLanguage(const String& file, StringView section, StringView key, const
 }
 
 void CreateFolderIfMissing(const String& folder) {
+  win::PausePoint();
   if (!win::DirectoryExists(folder)) win::CreateDirectory(folder);
 }
 

@@ -39,8 +39,10 @@ String LanguageSource(const InstallContext& ctx) {
 }
 
 bool EnsureFolder(const String& folder) {
-  for (int attempt = 0; attempt < kCreateAttempts && !win::DirectoryExists(folder); ++attempt)
+  for (int attempt = 0; attempt < kCreateAttempts && !win::DirectoryExists(folder); ++attempt) {
+    win::PausePoint();
     win::CreateDirectory(folder);
+  }
   return win::DirectoryExists(folder);
 }
 

@@ -82,6 +82,7 @@ void CopyUserLogs(const String& oldProgram, const String& newProgram, const Inst
   const String oldLogs = oldProgram + kUserLog;
   if (!win::DirectoryExists(oldLogs)) return;
   const String target = newProgram + kUserLog;
+  win::PausePoint();
   if (!win::DirectoryExists(target)) win::CreateDirectory(target);
   CopyFolderTree(oldLogs, target, nullptr, true, u"", nullptr);
   ApplyFolderRights(FolderRightsVariant::kWithProgress, target, ctx);

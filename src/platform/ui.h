@@ -623,6 +623,9 @@ class Application {
   const std::vector<Form*>& Forms() const { return formList_; }
   Form* FindForm(StringView name) const;
   Form* ActiveForm() const { return activeForm_; }
+  // The innermost form shown modally (null when none): while it is up the
+  // other forms take no input.
+  Form* ModalForm() const { return modalForms_.empty() ? nullptr : modalForms_.back(); }
   // The name the next form constructed takes (CreateForm sets it).
   static void SetPendingFormName(StringView name);
   static String TakePendingFormName();
@@ -684,6 +687,8 @@ class Application {
   void FormShown(Form* form);
   void FormHidden(Form* form);
   void SetActiveForm(Form* form);
+  void ModalStarted(Form* form) { modalForms_.push_back(form); }
+  void ModalEnded(Form* form);
   void ControlGone(Control* control);
   // The control the (simulated) mouse is over.
   Control* MouseControl() const { return mouseControl_; }
@@ -703,6 +708,7 @@ class Application {
   Form* mainForm_ = nullptr;
   Form* activeForm_ = nullptr;
   Control* mouseControl_ = nullptr;
+  std::vector<Form*> modalForms_;
   String title_;
   uint64_t stateVersion_ = 0;
 };

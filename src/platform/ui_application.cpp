@@ -223,6 +223,7 @@ void Application::ControlGone(Control* control) {
     auto& order = impl_->shownOrder;
     order.erase(std::remove(order.begin(), order.end(), form), order.end());
     if (activeForm_ == form) activeForm_ = nullptr;
+    modalForms_.erase(std::remove(modalForms_.begin(), modalForms_.end(), form), modalForms_.end());
     if (mainForm_ == form) mainForm_ = nullptr;
   }
 }
@@ -235,6 +236,10 @@ void Application::ListForm(Form* form) {
 void Application::UnlistForm(Form* form) {
   formList_.erase(std::remove(formList_.begin(), formList_.end(), form), formList_.end());
   StateChanged();
+}
+
+void Application::ModalEnded(Form* form) {
+  modalForms_.erase(std::remove(modalForms_.begin(), modalForms_.end(), form), modalForms_.end());
 }
 
 void Application::SetMouseControl(Control* control) { mouseControl_ = control; }

@@ -71,9 +71,11 @@ int Form::ShowModal() {
   Application& app = GetApplication();
   modal_ = true;
   modalResult_ = kMrNone;
+  app.ModalStarted(this);
   Show();
   while (modalResult_ == kMrNone && !app.Terminated()) app.HandleMessage(50);
   Hide();
+  app.ModalEnded(this);
   modal_ = false;
   return modalResult_;
 }

@@ -140,6 +140,7 @@ TEST(UiDriver, MessageBoxesAreFormsToAnswer) {
   ASSERT_EQ(driver.WaitForm("MessageBox"), "");
   EXPECT_EQ(driver.Expect("MessageBox", "Message", "caption", "Remove the old copy?"), "");
   EXPECT_NE(sim::FindStateLine(driver.State(), "MessageBox").find("caption=Zorvex7"), std::string::npos);
+  EXPECT_EQ(driver.Click("FWelcome", "ck_Box"), "form FWelcome is behind the modal form MessageBox");
   ASSERT_EQ(driver.Click("MessageBox", "Cancel"), "");
   for (int i = 0; i < 200 && ui.Call([&] { return answer; }) == 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

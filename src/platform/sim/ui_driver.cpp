@@ -230,6 +230,11 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     reply("form " + words[1] + " is not shown", "");
     return;
   }
+  // While a form is shown modally, the others take no input.
+  if (Form* modal = app.ModalForm(); modal && modal != form && modal->Visible()) {
+    reply("form " + words[1] + " is behind the modal form " + win::ToUtf8(modal->Name()), "");
+    return;
+  }
   if (action == "close") {
     reply("", "");
     form->Perform(win::kWmClose);

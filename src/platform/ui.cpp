@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/system.h"
 #include "platform/ui_backend.h"
 
 namespace win {
@@ -37,6 +38,8 @@ Control::Control(Component* owner, StringView className) : Control(owner, classN
 
 Control::Control(Component* owner, StringView className, bool topLevel) : Component(owner, className) {
   windowProc_ = [this](Message& m) { WndProc(m); };
+  // Fonts are made for the screen's pixel density, as the toolkit's are.
+  if (const int ppi = ScreenPixelsPerInch(); ppi > 0) font_.pixelsPerInch = ppi;
   handle_ = backend::CreateControlWindow(*this, topLevel);
   GetApplication().RegisterControl(this);
 }

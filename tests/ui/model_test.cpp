@@ -10,6 +10,7 @@
 #include "platform/sim/ui_driver.h"
 #include "platform/thread.h"
 #include "platform/ui.h"
+#include "support/sim_machine.h"
 #include "ui_fixture.h"
 
 namespace {
@@ -74,6 +75,16 @@ TEST(UiModel, ComponentsKeepCreationOrderWithExactClassNames) {
   // Every control has a window of its own.
   EXPECT_NE(inner->Handle(), 0u);
   EXPECT_NE(inner->Handle(), group->Handle());
+  win::ResetApplication();
+}
+
+TEST(UiModel, FontsFollowTheScreensPixelDensity) {
+  zxtest::TempMachine machine({"dpi=120"});
+  win::ResetApplication();
+  auto* form = GetApplication().CreateForm<win::Form>(u"FTest");
+  auto* box = form->Create<win::CheckBox>(u"ck_Box");
+  EXPECT_EQ(box->GetFont().pixelsPerInch, 120);
+  EXPECT_EQ(box->GetFont().height, -11);
   win::ResetApplication();
 }
 

@@ -1,9 +1,14 @@
-// The entry routine of the set-up program. The application object is built
-// before this runs; the start-up sequence lives in app/ (entry routine).
+// The entry routine of the set-up program.
 #include "app/app.h"
+#include "app/entry.h"
+#include "platform/system.h"
 
 // The one application object of the run: built before main and destroyed after
 // it, as the rest of the program expects (App points at it meanwhile).
 static TApp TheApp;
 
-int main() { return 0; }
+int main() {
+  // First of all: DLLs are loaded only from the system folder.
+  win::InitializeProcess();
+  return RunSetup();
+}

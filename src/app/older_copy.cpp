@@ -1,0 +1,277 @@
+#include "app/older_copy.h"
+
+#include <cstdio>
+
+#include "app/installed_copy.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "util/cmnfileexecuate.h"
+#include "util/xfunctions.h"
+
+namespace {
+
+constexpr char16_t kProductPad[] = u"ZorvexPad";
+constexpr char16_t kProductTonalix[] = u"ZorvexTonalix";
+constexpr char16_t kProductMouse[] = u"Zorvex3";
+constexpr char16_t kProductKeyboard[] = u"ZorvexKeyboard";
+
+constexpr char16_t kTextsFolder[] = u"Texts";
+constexpr char16_t kWorkbookExtension[] = u".xlsx";
+constexpr char16_t kLanguageFolderPrefix[] = u"LanguageIni_";
+constexpr char16_t kLanguageFolderStem[] = u"LanguageIni";
+constexpr char16_t kKindFile[] = u"File";
+constexpr char16_t kKindFolder[] = u"Folder";
+
+// The mode word of the old uninstaller's command line, and what it becomes.
+constexpr char16_t kUninstallWord[] = u"uninstall";
+constexpr char16_t kUninstallAnywayWord[] = u"uninstallanyway";
+
+// Versions between which an old mouse uninstaller lacks its language files.
+constexpr char16_t kPatchAfter[] = u"16.12.0018";
+constexpr char16_t kPatchBefore[] = u"19.02.0005";
+constexpr char16_t kPlainTextsFrom[] = u"18.12.0006";
+
+struct OldGeneration {
+  const char16_t* registryName;
+  const char16_t* lastVersion;
+};
+constexpr OldGeneration kOldGenerations[] = {
+    {u"ZorvexPad", u"18.10.0001"},
+    {u"ZorvexTonalix", u"16.12.0018"},
+    {u"Zorvex3", u"16.12.0018"},
+    {u"ZorvexKeyboard", u"16.12.0006"},
+};
+
+String Quoted(const String& text) { return u"\"" + text + u"\""; }
+
+// Whether folder lies strictly below the common Start-menu programs folder:
+// only such folders were made by an install, so only they may be removed.
+bool BelowCommonPrograms(const String& folder) {
+  const String programs = win::ExcludeTrailingBackslash(SpecialFolderPath(win::kCsidlCommonPrograms));
+  if (programs.empty() || folder.size() <= programs.size() + 1) return false;
+  return win::StartsWith(win::LowerCase(folder), win::LowerCase(programs) + u"\\");
+}
+
+String ParentKey(const String& key) {
+  const String path = win::ExcludeTrailingBackslash(key);
+  const size_t slash = path.rfind(u'\\');
+  return slash == String::npos ? String() : path.substr(0, slash);
+}
+
+void DeleteFileIfNamed(const String& path) {
+  if (!path.empty()) win::DeleteFile(path);
+}
+
+// Steps 6, 7 and 9 share this: the old uninstaller is replaced by this
+// program, which is then run in its place.
+void RunReplacementInstead(const TApp& app, OlderCopyState& state, String& command,
+                           const ShowMessageFn& showMessage, const char16_t* failure) {
+  if (PutSetupInPlaceOfOldUninstaller(app, state)) {
+    command = Quoted(state.newUninstallerPath) + u" " + kUninstallWord;
+  } else if (showMessage) {
+    showMessage(failure);
+  }
+}
+
+}  // namespace
+
+bool IsOldRecord(const String& installedVersion, const String& registryName) {
+  for (const OldGeneration& old : kOldGenerations)
+    if (registryName == old.registryName) return installedVersion <= old.lastVersion;
+  return false;
+}
+
+String FileDateStamp(const String& path) {
+  win::SystemTime time;
+  if (!win::GetFileLastWriteTime(path, time)) return String();
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d.%02d%02d", time.year % 100, time.month, time.day);
+  return win::FromUtf8(text);
+}
+
+String RecordFolderPart(const String& value) {
+  if (value.empty()) return String();
+  if (win::EndsWith(value, u"\\") || win::DirectoryExists(value)) return win::IncludeTrailingBackslash(value);
+  return win::ExtractFilePath(value);
+}
+
+bool ReadOlderCopyRecord(const TApp& app, const String& publisher, const String& registryName,
+                         UninstallRecord& record) {
+  const String key = ExpandKeyTemplate(app.setupStore.get(), kSetupSection, app.productKeyTemplate, publisher,
+                                       registryName, kKeyRegFolderName, kKeyPublisher);
+  return ReadUninstallRecord(key, record);
+}
+
+bool CopyLanguageFiles(const TApp& app, const String& destination) {
+  const String source = win::ExecutableFolder() + u"program files\\" + app.SetupValue(kKeyProgramFiles) + u"\\" +
+                        app.SetupValue(kKeyProgramData) + kTextsFolder + u"\\";
+  StringList workbooks;
+  if (ListFolderEntries(source, kKindFile, kWorkbookExtension, workbooks, u"") < 1) return false;
+  const String& first = workbooks.front();
+  bool ok = win::CopyFile(source + first, destination + first, false);
+
+  const String base = win::ReplaceAll(first, kWorkbookExtension, u"");
+  String from, to;
+  if (win::DirectoryExists(source + kLanguageFolderPrefix + base)) {
+    from = source + kLanguageFolderPrefix + base;
+    to = destination + kLanguageFolderPrefix + base;
+  } else {
+    StringList folders;
+    ListFolderEntries(source, kKindFolder, u"", folders, u"");
+    for (const String& name : folders) {
+      if (!win::StartsWith(name, kLanguageFolderStem)) continue;
+      from = source + name;
+      to = destination + name;
+      break;
+    }
+  }
+  if (!from.empty()) {
+    if (!win::DirectoryExists(to) && !win::CreateDirectory(to)) ok = false;
+    // Every file must arrive: a failed copy is a failed patch.
+    StringList failures;
+    CopyFolderTreeListFailures(from + u"\\", to + u"\\", nullptr, failures, false, u"", nullptr);
+    if (!failures.empty()) ok = false;
+  }
+  return ok;
+}
+
+bool PutSetupInPlaceOfOldUninstaller(const TApp& app, OlderCopyState& state) {
+  UninstallRecord fresh;
+  ReadUninstallRecord(app.ProductKey(), fresh);
+  const String folder = RecordFolderPart(fresh.uninstExeDir);
+  // A record that names no uninstaller folder gives no place to copy to.
+  if (folder.empty()) return false;
+
+  bool ok = true;
+  const String self = win::ExecutablePath();
+  const String target = folder + kReplacementUninstallerName;
+  win::CopyFile(self, target, false);
+  if (win::FileExists(target)) {
+    // A complete copy keeps the original's last-write time.
+    if (FileDateStamp(target) != FileDateStamp(self))
+      ok = false;
+    else
+      state.newUninstallerPath = target;
+  } else {
+    ok = false;
+  }
+
+  const String texts = folder + kTextsFolder + u"\\";
+  if (!win::DirectoryExists(texts)) ok = false;
+  StringList workbooks;
+  if (ListFolderEntries(texts, kKindFile, kWorkbookExtension, workbooks, u"") > 0)
+    DeleteFolderContents(texts, nullptr, nullptr);
+  if (!CopyLanguageFiles(app, texts)) ok = false;
+  return ok;
+}
+
+void PatchOldUninstallerTexts(const UninstallRecord& record, const String& installedVersion,
+                              const ShowMessageFn& showMessage) {
+  const String folder = RecordFolderPart(record.uninstExeDir);
+  // Without the old uninstaller's folder or its install folder there is
+  // nothing to patch and nowhere to patch from.
+  if (folder.empty() || record.installDir.empty()) return;
+  const String texts = folder + kTextsFolder;
+  bool need = false;
+  if (win::DirectoryExists(texts)) {
+    StringList workbooks;
+    need = ListFolderEntries(texts, kKindFile, kWorkbookExtension, workbooks, u"") < 1;
+  } else {
+    need = true;
+    if (!win::CreateDirectory(texts) && showMessage) showMessage(kPatchFolderFailed);
+  }
+  if (!need) return;
+  const String product = win::IncludeTrailingBackslash(record.installDir) + record.product;
+  const String source = installedVersion < kPlainTextsFrom ? product + u"\\Data\\RES\\Forms\\Texts\\"
+                                                           : product + u"\\Data\\Texts\\";
+  String error;
+  CopyFolderTreeStopOnError(source, texts + u"\\", nullptr, error, false, u"", nullptr);
+  if (!error.empty() && showMessage) showMessage(kPatchFailedPrefix + error);
+}
+
+void RemoveOldTraces(const TApp& app, const UninstallRecord& record) {
+  // An empty name would be the key's default value or the whole Uninstall
+  // key: neither is the old copy's.
+  if (!record.execOnBoot.empty()) DeleteUserValue(app.startupKey, false, record.execOnBoot);
+  if (!win::ExcludeTrailingBackslash(record.uninstRegFolder).empty())
+    DeleteMachineKey(u"", false, app.uninstallKey + record.uninstRegFolder);
+
+  DeleteFileIfNamed(record.linkProgramsExec);
+  DeleteFileIfNamed(record.linkProgramUnist);
+  DeleteFileIfNamed(record.linkProgramsManual);
+  DeleteFileIfNamed(record.linkDesktopExec);
+
+  if (!record.linkProgramsExec.empty()) {
+    const String folder = win::ExtractFileDir(record.linkProgramsExec);
+    if (BelowCommonPrograms(folder)) win::RemoveDirectory(folder);  // only when empty
+    const String parent = win::ExtractFileDir(folder);
+    if (BelowCommonPrograms(parent) && win::DirectoryExists(parent) && CountFolderEntries(parent) <= 0)
+      win::RemoveDirectory(parent);
+  }
+  win::SHChangeNotify(win::kShcneAssocChanged, win::kShcnfIdList);
+
+  if (win::ExcludeTrailingBackslash(record.key).empty()) return;
+  win::Registry registry(win::kKeyWrite);
+  registry.SetRootKey(win::RootKey::LocalMachine);
+  registry.DeleteKey(record.key);  // only when it has no sub-keys
+  const String publisher = ParentKey(record.key);
+  if (!publisher.empty() && registry.OpenKey(publisher, false) && !registry.HasSubKeys()) {
+    registry.CloseKey();
+    registry.DeleteKey(publisher);
+  }
+  registry.CloseKey();
+}
+
+ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion, OlderCopyState& state,
+                                const ShowMessageFn& showMessage) {
+  const String publisher = app.SetupValue(kKeyPublisher);
+  const String registryName = app.SetupValue(kKeyRegFolderName);
+  String command = ReadUninstallEntryValue(app, kUninstallStringValue);
+  // No uninstaller named although a version was found: nothing to run, so
+  // the install goes on as a fresh one.
+  if (command.empty()) return ReplaceOutcome::kRemoved;
+
+  bool runOld = true;
+  const bool old = IsOldRecord(installedVersion, registryName);
+  if (registryName == kProductPad && old) {
+    if (ReadOlderCopyRecord(app, publisher, registryName, state.record)) {
+      RemoveOldTraces(app, state.record);
+      runOld = false;
+    }
+  }
+  if (registryName == kProductTonalix && old)
+    RunReplacementInstead(app, state, command, showMessage, kTonalixCopyFailed);
+  if (registryName == kProductMouse && old) {
+    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    const String& product = state.record.product;
+    if (product == u"Zorvex6") {
+      RunReplacementInstead(app, state, command, showMessage, kMouseCopyFailed);
+    } else if (product == u"Zorvex5" || product == u"Zorvex4" || product == u"Zorvex3" || product == u"Zorvex2") {
+      RemoveOldTraces(app, state.record);
+      runOld = false;
+    }
+  } else if (registryName == kProductMouse && installedVersion > kPatchAfter && installedVersion < kPatchBefore) {
+    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    if (state.record.product == u"Zorvex6") PatchOldUninstallerTexts(state.record, installedVersion, showMessage);
+  }
+  if (registryName == kProductKeyboard && old) {
+    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    if (state.record.product == u"Vantorix2") {
+      RunReplacementInstead(app, state, command, showMessage, kKeyboardCopyFailed);
+    } else if (state.record.product == u"Vantorix1" &&
+               ReadOlderCopyRecord(app, publisher, registryName, state.record)) {
+      RemoveOldTraces(app, state.record);
+      runOld = false;
+    }
+  }
+
+  if (runOld) {
+    command = win::ReplaceAll(command, kUninstallWord, kUninstallAnywayWord);
+    // A failure to start is not reported: the entry then stays, and that is.
+    RunAndWait(command, win::kCreateNewConsole);
+    if (!ReadUninstallEntryValue(app, kUninstallStringValue).empty()) return ReplaceOutcome::kStillInstalled;
+  }
+  return ReplaceOutcome::kRemoved;
+}

@@ -1,0 +1,221 @@
+#include "app/prepareform.h"
+
+#include "app/app.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/system.h"
+#include "screens/askform.h"
+#include "screens/screens.h"
+#include "screens/uninstallconfirmform.h"
+#include "screens/uninstallform.h"
+#include "screens/welcomeform.h"
+#include "skin/skin_windowshape.h"
+#include "text/text_appliers.h"
+#include "util/cmnfileexecuate.h"
+
+TFPrepare* FPrepare = nullptr;
+
+namespace {
+
+constexpr uint32_t kPreparationTick = 1000;
+constexpr int32_t kInstallStepWeight = 25;    // four steps
+constexpr int32_t kUninstallStepWeight = 10;  // ten steps
+
+// Programs of the mouse line that an install stops before it replaces them.
+constexpr const char16_t* kMouseLinePrograms[] = {u"Zorvex2.exe", u"Zorvex3.exe", u"Zorvex4.exe", u"Zorvex5.exe",
+                                                  u"Zorvex6.exe"};
+constexpr char16_t kEsportProgram[] = u"ZorvexEsport.exe";
+constexpr char16_t kTonalixLibraryWindow[] = u"CMLibraryIOForm";
+
+}  // namespace
+
+String RunModeOfArgument(const String& argument) {
+  if (argument == u"uninstall") return kRunModeUninstall;
+  if (argument == u"uninstallanyway") return kRunModeUninstallAnyway;
+  if (argument == u"silentuninstall") return kRunModeSilentUninstall;
+  if (argument == u"upgrade") return kRunModeUpgrade;
+  if (argument == u"onlineupdater") return kRunModeOnlineUpdater;
+  return kRunModeInstall;
+}
+
+bool IsUninstallMode(const String& runMode) {
+  return runMode == kRunModeUninstall || runMode == kRunModeUninstallAnyway || runMode == kRunModeSilentUninstall;
+}
+
+void StopProductPrograms() {
+  if (!win::FileExists(App->setupFilePath)) return;
+  const String name = App->SetupValue(kKeyRegFolderName);
+  if (name == u"Zorvex3") {
+    for (const char16_t* program : kMouseLinePrograms) TerminateProcessesByName(program);
+  } else if (name == u"ZorvexEsport") {
+    TerminateProcessesByName(kEsportProgram);
+  }
+  const String program = App->SetupValue(kKeyProgramExec);
+  if (!program.empty()) TerminateProcessesByName(program);
+  if (name == u"ZorvexTonalix") TerminateWindowProcess(kTonalixLibraryWindow);
+}
+
+TFPrepare::TFPrepare(win::Component* owner) : TWizardForm(owner, u"TFPrepare", u"FPrepare") {
+  FPrepare = this;
+  SetClientSize(497, 227);
+  im_Background = Create<win::Image>(u"im_Background");
+  im_Background->SetAutoSize(true);
+  lb_Title = MakeLabel(u"lb_Title", 16, 8, 465, 18);
+  lb_Title->GetFont().style = win::kFsBold;
+  lb_Prepare = MakeLabel(u"lb_Prepare", 24, 72, 449, 40);
+  lb_Prepare->SetWordWrap(true);
+  lb_PrepareProc = MakeLabel(u"lb_PrepareProc", 24, 120, 449, 16);
+  pb_Prepare = Create<win::ProgressBar>(u"pb_Prepare");
+  pb_Prepare->SetBounds(24, 144, 449, 16);
+  bt_Cancel = MakeButton(u"bt_Cancel", u"Cancel", 409, 186);
+  Timer1 = Create<win::Timer>(u"Timer1");
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(500);
+  Timer1->OnTimer = [this](win::Component*) { Timer1Timer(); };
+  Timer2 = Create<win::Timer>(u"Timer2");
+  Timer2->SetEnabled(false);
+  Timer2->SetInterval(500);
+  Timer2->OnTimer = [this](win::Component*) { Timer2->SetEnabled(false); };
+  bt_Cancel->OnClick = [](win::Component*) { EndProgram(); };
+  OnCreate = [this](win::Component*) { FormCreate(); };
+  OnActivate = [this](win::Component*) { FormActivate(); };
+
+  HookWindowProc();
+  ApplyLabelTexts(*App, *this, App->textSection);
+  bt_Cancel->SetCaption(u"");
+  SetCaption(Text(u"FPrepare->Caption"));
+  lb_Title->SetCaption(Caption());
+  lb_Prepare->SetCaption(TextParam(u"FPrepare->lb_Prepare->Caption"));
+  stepCount = 0;
+}
+
+TFPrepare::~TFPrepare() {
+  skinCancel.reset();
+  if (FPrepare == this) FPrepare = nullptr;
+}
+
+bool TFPrepare::ScreenMessage(win::Message& message) {
+  // The controller never appears, although the application shows it as its
+  // main form.
+  if (message.msg != win::kWmWindowPosChanging) return false;
+  auto* pos = reinterpret_cast<win::WindowPos*>(message.lParam);
+  if (pos) pos->flags &= ~win::kSwpShowWindow;
+  return true;
+}
+
+void TFPrepare::ShowErrorBox(int number) {
+  String digits = win::IntToStr(number);
+  while (digits.size() < 3) digits.insert(digits.begin(), u'0');
+  win::GetApplication().MessageBox(win::GetDesktopWindow(), Text(u"MSG_" + digits) + u" (" + digits + u")",
+                                   App->productName, win::kMbOk | win::kMbIconError);
+}
+
+void TFPrepare::CountStep(int32_t weight) {
+  ++stepCount;
+  pb_Prepare->SetPosition(stepCount * weight);
+}
+
+void TFPrepare::FormCreate() {
+  skinCancel = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+  const StringList arguments = win::CommandLineArguments();
+  const String word = arguments.empty() ? String() : win::LowerCase(arguments.front());
+  RunMode = RunModeOfArgument(word);
+  pb_Prepare->SetPosition(0);
+  stepCount = 0;
+  if (IsUninstallMode(RunMode)) {
+    if (!ReadProductRecordForUninstall(*App, uninstallRecord, [this] { CountStep(kUninstallStepWeight); })) {
+      ShowErrorBox(201);
+      Timer1->SetEnabled(false);
+      EndProgram();
+      return;
+    }
+  } else if (!RunInstalledCopyChecks(*App, installed, [this] { CountStep(kInstallStepWeight); })) {
+    // Nothing can be installed from this package; the timer is never armed.
+    ShowErrorBox(101);
+    EndProgram();
+    return;
+  }
+  Timer1->SetInterval(kPreparationTick);
+  Timer1->SetEnabled(true);
+}
+
+void TFPrepare::FormActivate() {
+  if (!TakeFirstActivation()) return;
+  im_Background->SetBounds(0, 0, im_Background->Width(), im_Background->Height());
+  const String picture = SkinFile(u"PrepareDialog.bmp");
+  if (!picture.empty() && win::FileExists(picture)) SetShapedBackground(*this, *im_Background, picture);
+  SizeToBackgroundAndCentre();
+}
+
+void TFPrepare::Timer1Timer() {
+  if (!IsUninstallMode(RunMode)) {
+    if (stepCount * kInstallStepWeight != 100) return;
+    Timer1->SetEnabled(false);
+    DecideVersion();
+    return;
+  }
+  if (stepCount * kUninstallStepWeight != 100) return;
+  Timer1->SetEnabled(false);
+  HandOver();
+  if (RunMode == kRunModeUninstall) {
+    FUninstallConfirm->Show();
+  } else if (RunMode == kRunModeUninstallAnyway) {
+    App->RunState = kRunStateUninstallAnyway;
+    FUninstall->Show();
+  } else {
+    App->RunState = kRunStateSilentUninstall;
+    FUninstall->StartWorker();
+  }
+}
+
+void TFPrepare::HandOver() {
+  StopProductPrograms();
+  CloseWindowByTitle(App->updaterWindowTitle);
+  TerminateProcessesByName(App->updaterExeName);
+  SetAlphaBlendValue(0);
+  SetAlphaBlend(true);
+}
+
+void TFPrepare::ShowWelcome() {
+  App->languageId = 0;
+  FWelcome->Show();
+}
+
+void TFPrepare::DecideVersion() {
+  App->RunState = kRunStateUndecided;
+  App->RunState = DecideRunState(*App, installed);
+  switch (App->RunState) {
+    case kRunStateFreshInstall:
+      HandOver();
+      ShowWelcome();
+      break;
+    case kRunStateOlderInstalled:
+      // A question closed without an answer counts as Cancel.
+      if (FAsk->Ask(Text(QuestionKey(installed))) == TFAsk::kResultCancel) {
+        EndProgram();
+        return;
+      }
+      ReplaceOlderCopyAndGoOn();
+      break;
+    default:
+      App->languageId = 0;
+      SetAlphaBlendValue(0);
+      SetAlphaBlend(true);
+      ShowErrorBox(102);
+      EndProgram();
+  }
+}
+
+void TFPrepare::ReplaceOlderCopyAndGoOn() {
+  win::Application& application = win::GetApplication();
+  const auto showMessage = [&application](const String& text) { application.ShowMessage(text); };
+  if (ReplaceOlderCopy(*App, installed.installedVersion, olderCopy, showMessage) ==
+      ReplaceOutcome::kStillInstalled) {
+    application.MessageBox(win::GetDesktopWindow(), Text(u"MSG_502"), App->productName, win::kMbOk);
+    EndProgram();
+    return;
+  }
+  HandOver();
+  App->RunState = kRunStateFreshInstall;
+  ShowWelcome();
+}

@@ -1,0 +1,139 @@
+#include "screens/wizardform.h"
+
+#include "app/app.h"
+#include "app/prepareform.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "skin/language_elementsproperty.h"
+#include "skin/skin_windowshape.h"
+#include "text/skin_lookup.h"
+
+TWizardForm::TWizardForm(win::Component* owner, StringView className, StringView formName)
+    : Form(owner, className) {
+  SetName(formName);
+  SetBorderStyle(win::BorderStyle::None);
+  SetCenterOnScreen(true);
+  if (App) SetCaption(App->productName);
+}
+
+TWizardForm::~TWizardForm() {
+  if (hooked_) SetWindowProc(savedProc_);
+}
+
+String TWizardForm::SkinFile(StringView name) {
+  return ResolveSkinFile(win::ExecutableFolder(), App->languageName, String(name));
+}
+
+String TWizardForm::Text(const String& key) { return App->GetText(App->textSection, key); }
+
+String TWizardForm::TextParam(const String& key) {
+  return App->GetTextParam(App->textSection, key, App->productName);
+}
+
+String TWizardForm::CaptionKey(StringView control) const {
+  return Name() + u"->" + String(control) + u"->Caption";
+}
+
+void TWizardForm::CreateStandardImages() {
+  im_Background = Create<win::Image>(u"im_Background");
+  im_Background->SetAutoSize(true);
+  im_Banner = Create<win::Image>(u"im_Banner");
+  im_Banner->SetAutoSize(true);
+  im_Banner->Hide();
+  im_TitleBar = Create<win::Image>(u"im_TitleBar");
+  im_TitleBar->SetAutoSize(true);
+  im_TitleBar->Hide();
+}
+
+win::Label* TWizardForm::MakeLabel(StringView name, int32_t left, int32_t top, int32_t width, int32_t height) {
+  auto* label = Create<win::Label>(name);
+  label->SetAutoSize(false);
+  label->SetBounds(left, top, width, height);
+  label->SetTransparent(true);
+  label->GetFont().color = win::kClWhite;
+  label->SetCaption(name);
+  return label;
+}
+
+win::Button* TWizardForm::MakeButton(StringView name, StringView designedCaption, int32_t left, int32_t top,
+                                     int32_t width, int32_t height) {
+  auto* button = Create<win::Button>(name);
+  button->SetBounds(left, top, width, height);
+  button->SetCaption(designedCaption);
+  designedCaptions_.emplace_back(button, String(designedCaption));
+  return button;
+}
+
+void TWizardForm::HookWindowProc() {
+  if (hooked_) return;
+  savedProc_ = WindowProc();
+  hooked_ = true;
+  SetWindowProc([this](win::Message& m) {
+    if (!ScreenMessage(m)) PassOn(m);
+  });
+}
+
+bool TWizardForm::ScreenMessage(win::Message&) { return false; }
+
+void TWizardForm::PassOn(win::Message& message) {
+  if (savedProc_) savedProc_(message);
+}
+
+void TWizardForm::LoadBannerAndLogo() {
+  const String banner = SkinFile(u"Banner.bmp");
+  if (im_Banner && !banner.empty() && win::FileExists(banner)) LoadPicture(*im_Banner, banner);
+  const String logo = SkinFile(u"Logo.bmp");
+  if (im_TitleBar && !logo.empty() && win::FileExists(logo)) {
+    im_TitleBar->Show();
+    im_TitleBar->SetBounds(App->logoRect.Left, App->logoRect.Top, im_TitleBar->Width(), im_TitleBar->Height());
+    LoadPicture(*im_TitleBar, logo);
+  }
+}
+
+void TWizardForm::ApplyScreenLayout() {
+  TlanguageElementsProperty layout;
+  layout.ApplyLayout(*this, win::ExecutableFolder() + kLayoutFileName, u"", App->languageId);
+}
+
+std::unique_ptr<TskinButton> TWizardForm::SkinPushButton(win::Button& button, StringView picture) {
+  auto skin = std::make_unique<TskinButton>(button);
+  if (!skin->LoadSkin(SkinFile(picture))) {
+    for (const auto& [designed, caption] : designedCaptions_)
+      if (designed == &button) button.SetCaption(caption);
+  }
+  return skin;
+}
+
+bool TWizardForm::TakeFirstActivation() {
+  if (!firstActivation_) return false;
+  firstActivation_ = false;
+  return true;
+}
+
+void TWizardForm::ShapeToBackground() {
+  if (im_Background) SetShapedBackground(*this, *im_Background, SkinFile(u"Background.bmp"));
+}
+
+void TWizardForm::SizeToBackgroundAndCentre() {
+  if (!im_Background) return;
+  const win::Bitmap& picture = im_Background->Picture();
+  im_Background->SetBounds(0, 0, picture.Width(), picture.Height());
+  if (!picture.Empty()) SetClientSize(picture.Width(), picture.Height());
+  SetBounds((win::ScreenWidth() - Width()) / 2, (win::ScreenHeight() - Height()) / 2, Width(), Height());
+}
+
+void TWizardForm::StandardFirstActivation() {
+  ShapeToBackground();
+  SizeToBackgroundAndCentre();
+}
+
+void TWizardForm::EndProgramOnCloseRequest() {
+  OnCloseQuery = [](win::Component*, bool& canClose) {
+    canClose = false;
+    EndProgram();
+  };
+}
+
+void EndProgram() {
+  if (FPrepare) FPrepare->Close();
+}

@@ -1,0 +1,87 @@
+#include "screens/workerscreen.h"
+
+#include <chrono>
+#include <future>
+
+#include "install/worker_outputs.h"
+#include "screens/cancelconfirmform.h"
+#include "screens/screens.h"
+
+namespace {
+
+// The toolkit's simple message dialog for a worker: shown on the
+// user-interface thread; the worker waits until it is closed (or the program
+// ends meanwhile).
+void ShowMessageForWorker(const String& text) {
+  win::Application& application = win::GetApplication();
+  if (application.IsUiThread()) {
+    application.ShowMessage(text);
+    return;
+  }
+  auto shown = std::make_shared<std::promise<void>>();
+  std::future<void> closed = shown->get_future();
+  application.Queue([text, shown] {
+    win::GetApplication().ShowMessage(text);
+    shown->set_value();
+  });
+  while (closed.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+    if (application.Terminated()) return;
+}
+
+}  // namespace
+
+TWorkerScreen::~TWorkerScreen() {
+  if (!worker_) return;
+  if (!worker_->Finished()) {
+    worker_->Suspend();
+    worker_->WaitUntilPaused();
+  }
+  if (worker_->Finished())
+    worker_.reset();
+  else
+    (void)worker_.release();  // it stands at a pause point for good; the process ends around it
+}
+
+bool TWorkerScreen::PauseWorker() {
+  if (!worker_ || worker_->Finished()) return false;
+  worker_->Suspend();
+  return true;
+}
+
+void TWorkerScreen::ResumeWorker() {
+  if (worker_ && !worker_->Finished()) worker_->Resume();
+}
+
+void TWorkerScreen::AbandonWorker() {
+  if (!worker_) return;
+  abandoned_ = true;
+  worker_->Terminate();
+  worker_->Suspend();
+  win::Application& application = win::GetApplication();
+  while (!worker_->Paused() && !application.Terminated()) application.HandleMessage(20);
+}
+
+void TWorkerScreen::CancelRequest() {
+  if (!PauseWorker()) return;
+  FCancelConfirm->Show();
+}
+
+void TWorkerScreen::StartOwnedWorker(std::unique_ptr<win::Thread> worker) {
+  if (worker_ || !worker) return;
+  worker_ = std::move(worker);
+  // The screen, not the worker, frees the worker object.
+  worker_->SetFreeOnTerminate(false);
+  worker_->Start();
+}
+
+WorkerOutputs TWorkerScreen::Outputs(win::Label& status, win::ProgressBar& bar) {
+  status_ = std::make_unique<win::LabelStatusLine>(status);
+  bar_ = std::make_unique<win::BarProgressIndicator>(bar);
+  WorkerOutputs outputs;
+  outputs.status = status_.get();
+  outputs.bar = bar_.get();
+  outputs.window = Handle();
+  outputs.showMessage = ShowMessageForWorker;
+  outputs.terminateApplication = [] { win::GetApplication().Terminate(); };
+  return outputs;
+}

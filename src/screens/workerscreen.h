@@ -1,0 +1,49 @@
+// The two progress screens share the care of their worker: it is started
+// once, on the first show; Cancel (or a close request) pauses it at its next
+// pause point and asks whether to stop; the answer resumes or abandons it.
+// The screen keeps the worker object, so a finished worker can still be asked
+// whether it has finished.
+#pragma once
+
+#include <memory>
+
+#include "platform/thread.h"
+#include "screens/wizardform.h"
+
+struct WorkerOutputs;
+
+class TWorkerScreen : public TWizardForm {
+ public:
+  using TWizardForm::TWizardForm;
+  // A worker still running is first brought to its next pause point, so the
+  // program never ends while it is inside a step.
+  ~TWorkerScreen() override;
+
+  bool WorkerStarted() const { return worker_ != nullptr; }
+  bool WorkerFinished() const { return worker_ && worker_->Finished(); }
+  // Asks the worker to stop at its next pause point; false (nothing done)
+  // when there is no worker or it has finished. A second call changes nothing.
+  bool PauseWorker();
+  void ResumeWorker();
+  // Stops the run for good: the worker is told to terminate and this waits,
+  // handling messages, until it stands at its next pause point (or has
+  // finished). A completion it reports afterwards is ignored.
+  void AbandonWorker();
+  bool Abandoned() const { return abandoned_; }
+
+ protected:
+  // Cancel and close requests: pause the worker and ask over this screen.
+  void CancelRequest();
+  // Starts the worker unless one exists; the screen keeps it.
+  void StartOwnedWorker(std::unique_ptr<win::Thread> worker);
+  // The outputs a worker writes to: the status label and bar of this screen
+  // (updated on the user-interface thread, in order), this screen's window
+  // for the completion message, message boxes and the end of the program.
+  WorkerOutputs Outputs(win::Label& status, win::ProgressBar& bar);
+
+ private:
+  std::unique_ptr<win::Thread> worker_;
+  std::unique_ptr<win::StatusLine> status_;
+  std::unique_ptr<win::ProgressIndicator> bar_;
+  bool abandoned_ = false;
+};

@@ -510,7 +510,8 @@ class Form : public Control {
 
   BorderStyle GetBorderStyle() const { return borderStyle_; }
   void SetBorderStyle(BorderStyle style) { borderStyle_ = style; }
-  bool CenterOnScreen() const { return centerOnScreen_; }  // poScreenCenter
+  // poScreenCenter: centred on the screen when first shown.
+  bool CenterOnScreen() const { return centerOnScreen_; }
   void SetCenterOnScreen(bool value) { centerOnScreen_ = value; }
   int32_t ClientWidth() const { return Width(); }
   int32_t ClientHeight() const { return Height(); }
@@ -572,6 +573,7 @@ class Form : public Control {
   bool alphaBlend_ = false;
   uint8_t alphaBlendValue_ = 255;
   bool created_ = false;
+  bool shownBefore_ = false;
 };
 
 // Draws a form as it shows on the screen: background, graphic controls, then

@@ -40,8 +40,9 @@ void Form::SetVisible(bool visible) {
   }
   if (visible) {
     Control::SetVisible(true);
-    if (centerOnScreen_)
+    if (centerOnScreen_ && !shownBefore_)
       SetBounds((ScreenWidth() - Width()) / 2, (ScreenHeight() - Height()) / 2, Width(), Height());
+    shownBefore_ = true;
     if (OnShow) OnShow(this);
     if (!Visible()) return;  // OnShow hid it again
     // The window appears unless a hook takes SWP_SHOWWINDOW away.

@@ -30,12 +30,12 @@ class TWorkerScreen : public TWizardForm {
   // finished). A completion it reports afterwards is ignored.
   void AbandonWorker();
   bool Abandoned() const { return abandoned_; }
+  // Starts the worker unless one exists; the screen keeps it.
+  void StartOwnedWorker(std::unique_ptr<win::Thread> worker);
 
  protected:
   // Cancel and close requests: pause the worker and ask over this screen.
   void CancelRequest();
-  // Starts the worker unless one exists; the screen keeps it.
-  void StartOwnedWorker(std::unique_ptr<win::Thread> worker);
   // The outputs a worker writes to: the status label and bar of this screen
   // (updated on the user-interface thread, in order), this screen's window
   // for the completion message, message boxes and the end of the program.

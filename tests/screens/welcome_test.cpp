@@ -1,0 +1,227 @@
+// The welcome screen's language list: which languages it offers, where it
+// scrolls to, how a click switches the wizard, and when the other screens
+// hear of the change.
+#include <gtest/gtest.h>
+
+#include "app/prepareform.h"
+#include "screens/eulaform.h"
+#include "screens/screens.h"
+#include "screens/welcomeform.h"
+#include "screens_fixture.h"
+
+using namespace screentest;
+
+namespace {
+
+const std::vector<std::string> kTwelve{"English", "German",   "French",  "Russian", "ChineseT", "ChineseS",
+                                       "Japanese", "Korean", "Spanish", "Italian", "Dutch",    "Polish"};
+
+// A package offering `languages` (a folder and a "Languages" line each, the
+// display text being the name in capitals), started in `current`.
+void Offer(const MiniPackage& p, const std::vector<std::string>& languages, const std::string& current,
+           const std::vector<std::string>& extraSetup = {}) {
+  std::vector<std::string> setup{"%PROGRAM_FILES=Zorvex7", "%REG_FODLER_PROGNAME=Zorvex3", "%PUBLISHER=Zorvex"};
+  setup.insert(setup.end(), extraSetup.begin(), extraSetup.end());
+  p.SetupIni(setup);
+  std::vector<std::string> settings{"[SpecifyLang]", "Language=" + current, "[Languages]"};
+  for (const std::string& name : languages) {
+    p.Language(name);
+    std::string display = name;
+    for (char& c : display) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    settings.push_back(name + "=" + display);
+  }
+  p.SettingsIni(settings);
+}
+
+struct ListState {
+  StringList rows;
+  std::vector<bool> enabled;
+  int position = 0;
+  int maximum = 0;
+  int highlighted = -1;
+  bool changed = false;
+  String language;
+  String product;
+};
+
+ListState ReadList(WizardRun& run) {
+  return run.Call([] {
+    ListState s;
+    for (win::Label* row : FWelcome->LanguageLabels) {
+      s.rows.push_back(row->Caption());
+      s.enabled.push_back(row->Enabled());
+    }
+    s.position = FWelcome->AdvSmooth_ScrollBar->Position();
+    s.maximum = FWelcome->AdvSmooth_ScrollBar->Max();
+    s.highlighted = FWelcome->HighlightedRow();
+    s.changed = FWelcome->LanguageChanged;
+    s.language = App->languageName;
+    s.product = App->productName;
+    return s;
+  });
+}
+
+TEST(WelcomeList, CurrentLanguageBeyondTheTenthRowScrollsItIntoTheLastRow) {
+  MiniPackage p;
+  Offer(p, kTwelve, "Polish");
+  WizardRun run;
+  const ListState s = ReadList(run);
+  EXPECT_EQ(s.maximum, 2);
+  EXPECT_EQ(s.position, 2);
+  EXPECT_EQ(s.rows[0], u"  FRENCH");
+  EXPECT_EQ(s.rows[9], u"  POLISH");
+  EXPECT_EQ(s.highlighted, 9);
+  // The language did not change, so nothing was reloaded.
+  EXPECT_FALSE(s.changed);
+  EXPECT_EQ(s.language, u"Polish");
+  EXPECT_EQ(s.product, u"Product Polish");
+}
+
+TEST(WelcomeList, WheelMovesOneRowPerNotchOnlyOverTheList) {
+  MiniPackage p;
+  Offer(p, kTwelve, "English");
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  EXPECT_EQ(run.driver->Wheel("FWelcome", "lb_Welcome", -1), "");  // not over the list
+  EXPECT_EQ(ReadList(run).position, 0);
+  EXPECT_EQ(run.driver->Wheel("FWelcome", "lb_Languages3", -5), "");
+  ListState s = ReadList(run);
+  EXPECT_EQ(s.position, 2);  // kept within the maximum
+  EXPECT_EQ(s.rows[9], u"  POLISH");
+  EXPECT_EQ(s.highlighted, -1);  // English scrolled out of sight
+  EXPECT_EQ(run.driver->Wheel("FWelcome", "AdvSmooth_ScrollBar", 2), "");
+  s = ReadList(run);
+  EXPECT_EQ(s.position, 0);
+  EXPECT_EQ(s.highlighted, 0);
+  EXPECT_FALSE(s.changed);
+}
+
+TEST(WelcomeList, ExactlyTenLanguagesDoNotScroll) {
+  MiniPackage p;
+  Offer(p, std::vector<std::string>(kTwelve.begin(), kTwelve.begin() + 10), "English");
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  EXPECT_EQ(run.driver->Wheel("FWelcome", "lb_Languages9", -1), "");
+  const ListState s = ReadList(run);
+  EXPECT_EQ(s.maximum, 0);
+  EXPECT_EQ(s.position, 0);
+  EXPECT_EQ(s.rows[9], u"  ITALIAN");
+}
+
+TEST(WelcomeList, FewLanguagesLeaveDisabledEmptyRows) {
+  MiniPackage p;
+  Offer(p, {"English", "German", "French"}, "German");
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  EXPECT_EQ(run.driver->Click("FWelcome", "lb_Languages5"), "");
+  const ListState s = ReadList(run);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(s.enabled[i], i < 3) << i;
+    if (i >= 3) {
+      EXPECT_EQ(s.rows[i], u"") << i;
+    }
+  }
+  EXPECT_EQ(s.highlighted, 1);
+  EXPECT_FALSE(s.changed);
+  EXPECT_EQ(s.language, u"German");
+}
+
+// The keyboard product offers only its own languages, and of those only the
+// ones "Languages" names.
+TEST(WelcomeList, KeyboardProductShowsOnlyItsListedLanguages) {
+  MiniPackage p;
+  p.SetupIni({"%PROGRAM_FILES=ZorvexKeyboard", "%REG_FODLER_PROGNAME=ZorvexKeyboard", "%PUBLISHER=Zorvex"});
+  for (const char* name : {"ChineseT", "German", "English"}) p.Language(name);
+  p.SettingsIni({"[SpecifyLang]", "Language=English", "[Languages]", "ChineseT=TW", "a line without a name",
+                 "English=EN"});
+  WizardRun run;
+  const ListState s = ReadList(run);
+  EXPECT_EQ(s.rows[0], u"  TW");
+  EXPECT_EQ(s.rows[1], u"  EN");
+  EXPECT_EQ(s.rows[2], u"");
+  EXPECT_EQ(s.highlighted, 1);
+}
+
+// As many lines as folders: the lines are shown as they stand, names unchecked.
+TEST(WelcomeList, AsManyLinesAsFoldersAreShownInTheirOwnOrder) {
+  MiniPackage p;
+  p.SetupIni({"%PROGRAM_FILES=Zorvex7", "%REG_FODLER_PROGNAME=Zorvex3", "%PUBLISHER=Zorvex"});
+  for (const char* name : {"English", "German"}) p.Language(name);
+  p.SettingsIni({"[SpecifyLang]", "Language=English", "[Languages]", "Russian=RU", "English=EN"});
+  WizardRun run;
+  const ListState s = ReadList(run);
+  EXPECT_EQ(s.rows[0], u"  RU");
+  EXPECT_EQ(s.rows[1], u"  EN");
+  EXPECT_EQ(s.highlighted, 1);
+}
+
+TEST(WelcomeList, LanguageNotOfferedFallsBackToEnglishAtOnce) {
+  MiniPackage p;
+  Offer(p, {"German", "English"}, "French");
+  WizardRun run;
+  const ListState s = ReadList(run);
+  EXPECT_EQ(s.language, u"English");
+  EXPECT_EQ(s.product, u"Product English");
+  EXPECT_EQ(s.highlighted, 1);
+  EXPECT_EQ(run.Call([] { return FWelcome->lb_Welcome->Caption(); }), u"Welcome (English) to Product English");
+}
+
+TEST(WelcomeList, MissingOrEmptyLanguageRootIsReported) {
+  struct Case {
+    const char* name;
+    bool emptyRoot;
+    const char16_t* message;
+  } cases[] = {{"no language folder", false, kLanguageFolderMissing},
+               {"empty language folder", true, kLanguageFolderEmpty}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MiniPackage p;
+    p.SetupIni({"%PROGRAM_FILES=Zorvex7", "%REG_FODLER_PROGNAME=Zorvex3", "%PUBLISHER=Zorvex"});
+    p.SettingsIni({"[Languages]", "English=EN"});
+    if (c.emptyRoot) p.machine.MakeFolder(kPackage + u"Texts\\LanguageIni");
+    WizardRun run;
+    const auto boxes = run.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, c.message);
+    EXPECT_EQ(boxes[0].flags, win::kMbOk);
+    const ListState s = ReadList(run);
+    EXPECT_EQ(s.rows[0], u"");
+    EXPECT_FALSE(s.enabled[0]);
+  }
+}
+
+// A click switches every text at once; the other screens hear of it when the
+// user moves on, and only of switches made during the latest visit.
+TEST(WelcomeList, SwitchIsAnnouncedOnceWhenMovingOn) {
+  MiniPackage p;
+  Offer(p, {"English", "German"}, "English");
+  p.Language("German", {"FEULA->rb_AgreeEULA->Caption=Ja"});
+  p.SettingsIni({"[SpecifyLang]", "Language=English", "[Languages]", "English=EN", "German=DE", "[Series]",
+                 "Display=0"});
+  WizardRun run;
+  int notices = 0;
+  run.Call([&notices] {
+    const win::WndMethod saved = FEULA->WindowProc();
+    FEULA->SetWindowProc([saved, &notices](win::Message& m) {
+      if (m.msg == win::kWmUser) ++notices;
+      saved(m);
+    });
+  });
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");
+  EXPECT_EQ(run.driver->Expect("FWelcome", "lb_Welcome", "caption", "Welcome (German) to Product German"), "");
+  EXPECT_EQ(ReadList(run).highlighted, 1);
+  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");  // the chosen one again: no reload
+  EXPECT_TRUE(ReadList(run).changed);
+  ASSERT_EQ(run.driver->Click("FWelcome", "bt_Next"), "");
+  ASSERT_EQ(run.driver->WaitForm("FEULA"), "");
+  EXPECT_EQ(run.driver->Expect("FEULA", "rb_AgreeEULA", "caption", "Ja"), "");
+  ASSERT_EQ(run.driver->Click("FEULA", "bt_Previous"), "");
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  ASSERT_EQ(run.driver->Click("FWelcome", "bt_Next"), "");
+  ASSERT_EQ(run.driver->WaitForm("FEULA"), "");
+  run.Call([] { return 0; });  // everything posted before now has been handled
+  EXPECT_EQ(notices, 1);
+}
+
+}  // namespace

@@ -333,7 +333,10 @@ namespace {
 // forms' controls unregister themselves from it.
 struct ApplicationHolder {
   Application* current = nullptr;
-  ~ApplicationHolder() { delete current; }
+  ~ApplicationHolder() {
+    delete current;
+    current = nullptr;
+  }
 };
 ApplicationHolder& Holder() {
   static ApplicationHolder holder;

@@ -46,15 +46,17 @@ TInstallThread::~TInstallThread() = default;
 void TInstallThread::Execute() { Run(); }
 
 void TInstallThread::Run() {
-  TApp& app = *App;
   failed_ = false;
+  if (App == nullptr) return;  // no application object: nothing to install from
+  TApp& app = *App;
   if (win::FileExists(app.setupFilePath))
     setupReader_ = std::make_unique<win::MemIniFile>(app.setupFilePath);
   const InstallContext ctx{app, setupReader_.get(), outputs_, win::ExecutableFolder()};
 
   // A package whose product folder could lead outside its own folders was
-  // refused at start-up; the stages never run for it.
-  if (app.RunState == kRunStateFreshInstall && app.ProductIdentityUsable()) RunStages();
+  // refused at start-up; no folder of it is ever touched here either.
+  const bool usable = app.ProductIdentityUsable();
+  if (app.RunState == kRunStateFreshInstall && usable) RunStages();
 
   // These steps run in every case, also after a failed uninstaller folder:
   // the saved device data must go back.
@@ -63,14 +65,14 @@ void TInstallThread::Run() {
   const String productFolder = ctx.Setup(kKeyProgramFiles);
   const String userLogs =
       app.programFilesFolder + u"\\" + productFolder + u"\\" + productFolder + kUserLogFolder;
-  if (win::DirectoryExists(userLogs)) ApplyFolderRights(FolderRightsVariant::kWithProgress, userLogs, ctx);
+  if (usable && win::DirectoryExists(userLogs)) ApplyFolderRights(FolderRightsVariant::kWithProgress, userLogs, ctx);
 
   setupReader_.reset();
 
   const InstallContext quiet{app, nullptr, outputs_, ctx.setupFolder};
-  if (IsCompressedFolder(app.installRootFolder))
+  if (usable && IsCompressedFolder(app.installRootFolder))
     ApplyFolderRights(FolderRightsVariant::kQuiet, app.programFolder, quiet);
-  if (IsCompressedFolder(app.uninstallerFolder))
+  if (usable && IsCompressedFolder(app.uninstallerFolder))
     ApplyFolderRights(FolderRightsVariant::kQuiet, app.uninstallerFolder, quiet);
 
   if (failed_) {

@@ -71,6 +71,7 @@ TUninstallThread::~TUninstallThread() = default;
 void TUninstallThread::Execute() { Run(); }
 
 void TUninstallThread::Run() {
+  if (App == nullptr) return;  // no application object: nothing to go by
   TApp& app = *App;
 
   // 1

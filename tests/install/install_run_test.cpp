@@ -249,6 +249,22 @@ TEST(InstallRun, ARunStateOtherThanFreshRunsNoStageButStillCompletes) {
   }
 }
 
+TEST(InstallRun, APackageWhoseProductFolderLeadsElsewhereTouchesNothing) {
+  for (const char* folder : {"", "..\\Windows", "Zorvex7\\..\\..", "C:", "a/b"}) {
+    InstallRig rig;
+    PackageSpec bad;
+    bad.Set("%PROGRAM_FILES", folder);
+    for (auto& [path, bytes] : bad.SetupFiles())
+      if (path == "Setup.ini") rig.m.WriteFile(kPackage + u"Setup.ini", bytes);
+    rig.m.MakeFolder(u"C:\\Windows\\UserLog");
+    const std::set<std::string> before = DriveEntries(rig.m);
+    rig.Install();
+    EXPECT_TRUE(Added(before, DriveEntries(rig.m)).empty()) << folder;
+    EXPECT_TRUE(RunLines(rig.m).empty()) << folder;
+    EXPECT_EQ(rig.screen.Posted(kInstallFinishedMessage), 1) << folder;
+  }
+}
+
 TEST(InstallRun, ACompressedProgramFolderGetsItsRightsRepaired) {
   InstallRig rig;
   rig.m.MakeFolder(kRoot);

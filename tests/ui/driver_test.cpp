@@ -148,4 +148,31 @@ TEST(UiDriver, MessageBoxesAreFormsToAnswer) {
   EXPECT_EQ(sim::FindStateLine(driver.State(), "MessageBox"), "");  // gone again
 }
 
+TEST(UiDriver, ClosingAMessageBoxAnswersAsWindowsDoes) {
+  Screen s;
+  std::vector<int> answers;
+  uitest::UiThread ui([&] { Build(s); });
+  ui.Call([&] {
+    s.next->OnClick = [&](win::Component*) {
+      for (uint32_t flags : {win::kMbOk, win::kMbOkCancel, win::kMbYesNo})
+        answers.push_back(GetApplication().MessageBox(0, u"Question", u"Zorvex7", flags));
+    };
+    return 0;
+  });
+  sim::UiDriver driver(GetApplication(), std::chrono::seconds(5));
+  ASSERT_EQ(driver.Click("FWelcome", "bt_Next"), "");
+  for (int box = 0; box < 3; ++box) {
+    ASSERT_EQ(driver.Expect("MessageBox", "Message", "showing", "1"), "");
+    ASSERT_EQ(driver.Close("MessageBox"), "");
+    if (box == 2) {
+      // A Yes/No box stays until it is answered.
+      ASSERT_EQ(driver.Expect("MessageBox", "No", "showing", "1"), "");
+      ASSERT_EQ(driver.Click("MessageBox", "No"), "");
+    }
+    for (int i = 0; i < 400 && ui.Call([&] { return answers.size(); }) <= static_cast<size_t>(box); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(ui.Call([&] { return answers; }), (std::vector<int>{win::kIdOk, win::kIdCancel, win::kIdNo}));
+}
+
 }  // namespace

@@ -158,12 +158,10 @@ class MessageBoxForm : public win::Form {
     message->SetCaption(text);
     message->GetFont().color = win::kClWindowText;
     const win::Size extent = win::MeasureText(message->GetFont(), text);
-    int32_t lines = 1;
-    for (char16_t c : text) lines += c == u'\n' ? 1 : 0;
-    const int32_t lineHeight = win::MeasureText(message->GetFont(), u"Ag").cy;
     const int32_t width = std::max(240, std::min(extent.cx + 48, 600));
-    message->SetBounds(24, 20, width - 48, lineHeight * lines);
+    message->SetBounds(24, 20, width - 48, extent.cy);
     message->SetWordWrap(true);
+    message->SetAutoSize(true);  // as many lines as the text needs
     struct Choice {
       const char16_t* name;
       int id;
@@ -177,28 +175,44 @@ class MessageBoxForm : public win::Form {
       case win::kMbYesNo: choices = {{u"Yes", win::kIdYes}, {u"No", win::kIdNo}}; break;
       default: choices = {{u"OK", win::kIdOk}};
     }
-    const int32_t top = 20 + lineHeight * lines + 20;
+    const int32_t top = 20 + message->Height() + 20;
     int32_t left = width - 12 - static_cast<int32_t>(choices.size()) * 87;
     for (const Choice& choice : choices) {
       auto* button = Create<win::Button>(choice.name);
       button->SetCaption(choice.name);
       button->SetBounds(left, top, 75, 23);
       const int id = choice.id;
-      button->OnClick = [this, id](win::Component*) { SetModalResult(id); };
+      button->OnClick = [this, id](win::Component*) {
+        answeredByButton_ = true;
+        SetModalResult(id);
+      };
       left += 87;
     }
     SetClientSize(width, top + 23 + 12);
     SetCenterOnScreen(true);
+    // The close button answers Cancel, or OK when OK is the only button; a
+    // Yes/No box cannot be closed without an answer.
+    closeAnswer_ = choices.back().id == win::kIdCancel ? win::kIdCancel
+                 : choices.size() == 1               ? win::kIdOk
+                                                     : 0;
+    OnCloseQuery = [this](win::Component*, bool& canClose) { canClose = closeAnswer_ != 0; };
   }
+  // The button pressed, or what closing the box means (0 when the
+  // program ended with a Yes/No box unanswered).
+  int Answer() const { return answeredByButton_ ? ModalResult() : closeAnswer_; }
+
+ private:
+  bool answeredByButton_ = false;
+  int closeAnswer_ = win::kIdCancel;
 };
 
 int RunMessageForm(win::Application& app, StringView name, StringView text, StringView caption, uint32_t flags) {
   MessageBoxForm form(nullptr, text, caption, flags);
   form.SetName(name);
   app.ListForm(&form);
-  const int result = form.ShowModal();
+  form.ShowModal();
   app.UnlistForm(&form);
-  return result == win::kMrNone ? win::kIdCancel : result;
+  return form.Answer();
 }
 
 }  // namespace

@@ -336,6 +336,18 @@ TEST(InstallRun, ManualShortcutOnlyWhenTheManualExists) {
   }
 }
 
+TEST(InstallRun, AShortcutThatCouldNotBeSavedIsStillRecorded) {
+  InstallRig rig;
+  rig.m.WriteFile(kStartMenu + u"\\Zorvex", "a file where the publisher folder belongs");
+  rig.Install();
+  const String link = kStartMenu + u"\\Zorvex\\Zorvex7 Mouse\\Zorvex7.lnk";
+  EXPECT_FALSE(rig.m.Exists(link));
+  EXPECT_EQ(rig.app->programsLinkPath, link);
+  EXPECT_EQ(W(Values(win::RootKey::LocalMachine, kRecordKey).at("LINK_ProgramsExec")), link);
+  EXPECT_TRUE(rig.m.Exists(kDesktop + u"\\Zorvex7 Mouse.lnk"));
+  EXPECT_NE(rig.m.ToolLog().find("debug: Link1 : " + U(link)), std::string::npos);
+}
+
 TEST(InstallRun, AValueIsNotWrittenWhereASubKeyOfItsNameIsInTheWay) {
   InstallRig rig;
   {

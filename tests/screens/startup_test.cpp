@@ -4,9 +4,11 @@
 
 #include "app/prepareform.h"
 #include "platform/process.h"
+#include "platform/sim/process_sim.h"
 #include "screens/screens.h"
 #include "screens/uninstallconfirmform.h"
 #include "screens/welcomeform.h"
+#include "process/process_fixture.h"
 #include "screens_fixture.h"
 
 using namespace screentest;
@@ -155,6 +157,78 @@ TEST(StartUp, UninstallWithAnEmptyRecordAsksForConfirmation) {
   EXPECT_EQ(run.Call([] { return App->RunState; }), kRunStateUndecided);
   EXPECT_EQ(run.Call([] { return FPrepare->uninstallRecord.key; }), kProductKey + u"\\");
   EXPECT_EQ(run.Call([] { return FPrepare->uninstallRecord.installDir; }), u"");
+}
+
+bool Running(uint32_t processId) {
+  std::vector<win::ProcessEntry> processes;
+  win::SnapshotProcesses(processes);
+  for (const win::ProcessEntry& process : processes)
+    if (process.processId == processId) return true;
+  return false;
+}
+
+// Before the first screen the product's programs and its updater are
+// stopped: the mouse line's older programs and the product's own by name,
+// the updater's window by a close request and its program by name.
+TEST(StartUp, HandOverStopsTheProductAndItsUpdater) {
+  MiniPackage p;
+  StandardPackage(p);
+  struct Program {
+    const char16_t* path;
+    const char16_t* arguments;
+    bool stopped;
+  } programs[] = {
+      {u"C:\\Apps\\Zorvex2.exe", u"sleep 30", true},
+      {u"C:\\Apps\\Zorvex6.exe", u"sleep 30", true},
+      {u"C:\\Apps\\Zorvex7.exe", u"sleep 30", true},
+      {u"C:\\Apps\\ZorvexMouseUpdater.exe", u"sleep 30", true},
+      {u"C:\\Apps\\UpdaterWindow.exe", u"window ZorvexMouseUpdaterForm 30", true},
+      {u"C:\\Apps\\Lower\\zorvex7.exe", u"sleep 30", false},  // names compare exactly
+      {u"C:\\Apps\\Other.exe", u"sleep 30", false},
+  };
+  std::vector<uint32_t> ids;
+  for (const Program& program : programs) {
+    zxtest::InstallHelper(p.machine, program.path);
+    ids.push_back(win::CreateProcessNoWait(String(u"\"") + program.path + u"\" " + program.arguments, 0));
+    ASSERT_NE(ids.back(), 0u);
+  }
+  ASSERT_TRUE(zxtest::WaitUntil([] { return win::FindWindow(u"ZorvexMouseUpdaterForm") != 0; }));
+  {
+    WizardRun run;
+    ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  }
+  for (size_t i = 0; i < ids.size(); ++i) {
+    SCOPED_TRACE(win::ToUtf8(programs[i].path));
+    if (programs[i].stopped) {
+      uint32_t code = 99;
+      EXPECT_TRUE(zxtest::WaitUntil([&] { return !Running(ids[i]); }, 5000));
+      EXPECT_TRUE(sim::WaitForProcess(ids[i], code));
+      EXPECT_EQ(code, 0u);  // the window's owner ended by itself on the close request
+    } else {
+      EXPECT_TRUE(Running(ids[i]));
+      win::TerminateProcessById(ids[i], 7);
+      uint32_t code = 0;
+      sim::WaitForProcess(ids[i], code);
+    }
+  }
+}
+
+TEST(StartUp, HandOverEndsTheSoundProductsLibraryWindow) {
+  MiniPackage p;
+  p.SetupIni({"%PROGRAM_FILES=ZorvexTonalix", "%PROGRAM_EXEC=Tonalix.exe", "%REG_FODLER_PROGNAME=ZorvexTonalix",
+              "%PUBLISHER=Zorvex"});
+  p.Language("English");
+  zxtest::InstallHelper(p.machine, u"C:\\Apps\\Library.exe");
+  const uint32_t id = win::CreateProcessNoWait(u"\"C:\\Apps\\Library.exe\" window CMLibraryIOForm 30", 0);
+  ASSERT_NE(id, 0u);
+  ASSERT_TRUE(zxtest::WaitUntil([] { return win::FindWindow(u"CMLibraryIOForm") != 0; }));
+  {
+    WizardRun run;
+    ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  }
+  EXPECT_TRUE(zxtest::WaitUntil([&] { return !Running(id); }, 5000));
+  uint32_t code = 99;
+  sim::WaitForProcess(id, code);
 }
 
 }  // namespace

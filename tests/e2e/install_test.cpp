@@ -11,6 +11,7 @@ TEST_F(EndToEnd, FreshInstallInGermanThroughLicenceAndFinish) {
       "timeout 30\n"
       "wait FWelcome\n"
       "snapshot FWelcome install-01-welcome-english.png\n"
+      "expect FWelcome.bt_Next caption\n"  // the skin picture carries the word
       "expect FWelcome.lb_Languages1 caption   Deutsch\n"
       "click FWelcome.lb_Languages1\n"
       "expect FWelcome.lb_Welcome caption Willkommen beim Installations-Assistenten für Zorvex7 Gaming-Maus\n"

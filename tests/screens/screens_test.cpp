@@ -72,8 +72,11 @@ TEST(Navigation, OemSetupGoesFromWelcomeToTheInstallConfirmationAndBack) {
   p.Language("English");
   WizardRun run;
   ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  // Without skin pictures the buttons stay plain ones with their own words.
+  EXPECT_EQ(run.driver->Expect("FWelcome", "bt_Next", "caption", "Next"), "");
   ASSERT_EQ(run.driver->Click("FWelcome", "bt_Next"), "");
   ASSERT_EQ(run.driver->WaitForm("FAskInstall"), "");
+  EXPECT_EQ(run.driver->Expect("FAskInstall", "bt_Install", "caption", "Install"), "");
   ASSERT_EQ(run.driver->Click("FAskInstall", "bt_Previous"), "");
   ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
   ASSERT_EQ(run.driver->Click("FWelcome", "bt_Cancel"), "");

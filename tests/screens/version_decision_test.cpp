@@ -2,6 +2,8 @@
 // package takes beside an installed copy, and what the user is told.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/installed_copy.h"
 #include "app/prepareform.h"
 #include "screens/askform.h"
@@ -110,6 +112,30 @@ TEST(VersionDecision, EntryWithoutUninstallerGoesOnAsAFreshInstall) {
   ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
   EXPECT_EQ(run.Call([] { return App->RunState; }), kRunStateFreshInstall);
   EXPECT_TRUE(run.Boxes().empty());
+}
+
+// The old uninstaller ran but left its entry: the user is told, and the run
+// ends without a screen.
+TEST(VersionDecision, OldUninstallerLeavingItsEntryEndsWithError502) {
+  MiniPackage p;
+  p.SetupIni(SetupLines("18.12.0006"));
+  p.Language("English");
+  const String uninstaller = u"C:\\ProgramData\\Zorvex7\\bin\\uninst\\Setup.exe";
+  p.machine.MakeFolder(win::ExtractFileDir(uninstaller));
+  std::filesystem::copy_file(std::string(ZX_TEST_PROGRAMS_DIR) + "/old_uninstaller", p.machine.HostPath(uninstaller));
+  p.InstalledCopy(u"Zorvex", u"Zorvex3", u"18.12.0005", u"\"" + uninstaller + u"\" uninstall");
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FAsk"), "");
+  ASSERT_EQ(run.driver->Click("FAsk", "bt_OK"), "");
+  ASSERT_EQ(run.driver->WaitEnd(), "");
+  EXPECT_EQ(p.machine.ReadFile(u"C:\\ProgramData\\Zorvex7\\bin\\uninst\\ran.txt"), "uninstallanyway\n");
+  const auto boxes = run.Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"Still there");
+  EXPECT_EQ(boxes[0].caption, u"Product English");
+  EXPECT_EQ(boxes[0].flags, win::kMbOk);
+  EXPECT_EQ(boxes[0].owner, win::GetDesktopWindow());
+  EXPECT_FALSE(FWelcome->Visible());
 }
 
 }  // namespace

@@ -22,11 +22,6 @@ namespace {
 
 constexpr size_t kMaxPath = 260;
 
-bool FileExistsHost(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0;
-}
-
 bool IsDirHost(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -160,10 +155,11 @@ bool ReadListing(const std::string& dir, const struct stat& st, Listing& listing
 }
 
 // The name in folder `dir` that matches `name` without regard to case, or ""
-// when there is none. An exact match wins.
-std::string MatchEntry(const std::string& dir, const String& name) {
+// when there is none. An exact match wins. `found` receives the lstat of the
+// matched entry, so the walk needs no second look at it.
+std::string MatchEntry(const std::string& dir, const String& name, struct stat& found) {
   std::string exact = win::ToUtf8(name);
-  if (FileExistsHost(dir + "/" + exact)) return exact;
+  if (lstat((dir + "/" + exact).c_str(), &found) == 0) return exact;
   struct stat st;
   if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::string();
   String folded = win::LowerCase(name);
@@ -181,7 +177,9 @@ std::string MatchEntry(const std::string& dir, const String& name) {
     if (!ReadListing(dir, st, listing)) return std::string();
     hit = listing.byFoldedName.find(folded);
   }
-  return hit == listing.byFoldedName.end() ? std::string() : hit->second;
+  if (hit == listing.byFoldedName.end()) return std::string();
+  if (lstat((dir + "/" + hit->second).c_str(), &found) != 0) return std::string();  // gone since
+  return hit->second;
 }
 
 bool UnderFolder(const std::string& path, const std::string& folder) {
@@ -210,8 +208,9 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
   for (size_t i = 0; i < parts.size(); ++i) {
     bool last = i + 1 == parts.size();
     std::string name;
+    struct stat st;
     if (!missing) {
-      name = MatchEntry(host, parts[i]);
+      name = MatchEntry(host, parts[i], st);
       if (name.empty()) missing = true;
     }
     if (missing) name = win::ToUtf8(parts[i]);
@@ -222,12 +221,8 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
       continue;
     }
     if (last) break;
-    // A folder on the way: links are followed, but never out of the machine.
-    struct stat st;
-    if (lstat(host.c_str(), &st) != 0) {
-      missing = true;
-      continue;
-    }
+    // A folder on the way (st is its lstat): links are followed, but never
+    // out of the machine.
     if (S_ISLNK(st.st_mode)) {
       std::string real = RealPathOf(host);
       if (real.empty()) {
@@ -239,7 +234,7 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
         return false;
       }
     }
-    if (!IsDirHost(host)) {
+    if (S_ISLNK(st.st_mode) ? !IsDirHost(host) : !S_ISDIR(st.st_mode)) {
       missing = true;  // a file used as a folder
     }
   }

@@ -1,15 +1,18 @@
 // Files and folders of the simulated machine with Windows semantics.
 //
 // Attributes the host cannot keep live in the extended attribute
-// "user.zx.attrs" of each file (decimal text). A file without it reports
-// ARCHIVE, as a freshly created Windows file does; one whose stored set is
-// empty reports NORMAL. Read-only is enforced here, since the host's
-// permission bits mean nothing to a root process. Host symbolic links play
-// junctions: they are reparse points, removed themselves and never followed
-// out of the machine.
+// "user.zx.attrs" of each file: the decimal attribute set, when one was ever
+// stored, and the word "locked" while a test holds the file open without
+// sharing. A file without a stored set reports ARCHIVE, as a freshly created
+// Windows file does; one whose stored set is empty reports NORMAL. Read-only
+// is enforced here, since the host's permission bits mean nothing to a root
+// process. Host symbolic links play junctions: they are reparse points,
+// removed themselves and never followed out of the machine.
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -29,25 +32,78 @@ namespace sim {
 namespace {
 
 constexpr const char* kAttrsName = "user.zx.attrs";
-constexpr const char* kLockName = "user.zx.locked";
+constexpr const char* kLockedWord = "locked";
 constexpr const char* kTempPrefix = ".zxtmp-";
 constexpr uint32_t kCompressedOrEncrypted = win::kFileAttributeCompressed | win::kFileAttributeEncrypted;
 // What SetFileAttributes may change: read-only, hidden, system, archive,
 // temporary, offline, not-content-indexed.
 constexpr uint32_t kSettable = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x1000 | 0x2000;
+// Never stored: they follow from what the file is.
+constexpr uint32_t kDerived = win::kFileAttributeDirectory | win::kFileAttributeNormal | win::kFileAttributeReparsePoint;
 
-bool ReadStored(const std::string& host, uint32_t& attrs) {
-  char buf[32];
+// A file's attribute record, read with one look.
+struct Record {
+  bool stored = false;  // an attribute set was stored (else the file reports ARCHIVE)
+  uint32_t attrs = 0;
+  bool locked = false;
+};
+
+Record ParseRecord(const char* text) {
+  Record r;
+  const char* rest = text;
+  if (*text >= '0' && *text <= '9') {
+    char* end = nullptr;
+    r.stored = true;
+    r.attrs = static_cast<uint32_t>(strtoul(text, &end, 10)) & ~kDerived;
+    rest = end;
+  }
+  r.locked = strstr(rest, kLockedWord) != nullptr;
+  return r;
+}
+
+std::string RecordText(const Record& r) {
+  std::string text;
+  if (r.stored) text = std::to_string(r.attrs & ~kDerived);
+  if (r.locked) text += text.empty() ? kLockedWord : std::string(" ") + kLockedWord;
+  return text;
+}
+
+// Reads a file's record; false only when the file itself is not there.
+bool LookUpRecord(const std::string& host, Record& record) {
+  char buf[64];
   ssize_t n = getxattr(host.c_str(), kAttrsName, buf, sizeof buf - 1);
-  if (n <= 0) return false;
+  record = Record();
+  if (n < 0) return errno != ENOENT && errno != ENOTDIR;
   buf[n] = '\0';
-  attrs = static_cast<uint32_t>(strtoul(buf, nullptr, 10));
+  record = ParseRecord(buf);
   return true;
 }
 
-bool WriteStored(const std::string& host, uint32_t attrs) {
-  std::string text = std::to_string(attrs);
+Record ReadRecord(const std::string& host) {
+  Record record;
+  LookUpRecord(host, record);
+  return record;
+}
+
+bool WriteRecord(const std::string& host, const Record& r) {
+  std::string text = RecordText(r);
+  if (text.empty()) return removexattr(host.c_str(), kAttrsName) == 0 || errno == ENODATA;
   return setxattr(host.c_str(), kAttrsName, text.data(), text.size(), 0) == 0;
+}
+
+// Attributes as Windows reports them for a host entry of which the lstat and
+// the record are known.
+uint32_t AttributesOf(const std::string& host, const struct stat& st, const Record& record) {
+  if (S_ISLNK(st.st_mode)) {
+    // Junctions point at folders; a link whose target is gone still is one.
+    struct stat target;
+    bool file = stat(host.c_str(), &target) == 0 && !S_ISDIR(target.st_mode);
+    return win::kFileAttributeReparsePoint |
+           (file ? win::kFileAttributeArchive : win::kFileAttributeDirectory);
+  }
+  if (S_ISDIR(st.st_mode)) return win::kFileAttributeDirectory | record.attrs;
+  if (!record.stored) return win::kFileAttributeArchive;
+  return record.attrs == 0 ? win::kFileAttributeNormal : record.attrs;
 }
 
 bool Fail(uint32_t error) {
@@ -72,53 +128,58 @@ uint32_t MissingError(const ResolvedPath& r) {
   return r.parentExists ? win::kErrorFileNotFound : win::kErrorPathNotFound;
 }
 
-bool IsLink(const std::string& host) {
-  struct stat st;
-  return lstat(host.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
+bool IsLink(const ResolvedPath& r) { return r.exists && !r.isRoot && S_ISLNK(r.st.st_mode); }
 
-// The host file an existing path stands for, with a final link followed when
-// it stays on the machine; false (access denied) when it leads out.
-bool FollowInside(std::string& host) {
-  if (!IsLink(host)) return true;
+// The host file an existing link stands for, when it stays on the machine;
+// false (access denied) when it leads out. `st` becomes the target's stat.
+bool FollowInside(std::string& host, struct stat& st) {
   char real[PATH_MAX];
   if (realpath(host.c_str(), real) == nullptr || !StaysInsideMachine(real)) {
     return Fail(win::kErrorAccessDenied);
   }
   host = real;
+  if (stat(host.c_str(), &st) != 0) return Fail(ErrorFromErrno(errno));
   return true;
 }
 
-// Checks an existing path before its contents are read: a folder, a locked
-// file or a link out of the machine fail as CreateFile would.
-bool OpenableForRead(const String& path, std::string& host) {
-  ResolvedPath r;
-  if (!Resolve(path, r)) return false;
+// An existing file whose contents are about to be read: a folder, a locked
+// file or a link out of the machine fail as CreateFile would. Gives the host
+// file (a link followed), its stat and its record.
+bool OpenableForRead(const ResolvedPath& r, std::string& host, struct stat& st, Record& record) {
   if (!r.exists) return Fail(MissingError(r));
   host = r.host;
-  if (!FollowInside(host)) return false;
-  struct stat st;
-  if (stat(host.c_str(), &st) != 0) return Fail(ErrorFromErrno(errno));
+  st = r.st;
+  if (r.isRoot) return Fail(win::kErrorAccessDenied);
+  if (S_ISLNK(st.st_mode) && !FollowInside(host, st)) return false;
   if (S_ISDIR(st.st_mode)) return Fail(win::kErrorAccessDenied);
-  if (IsLockedHost(host)) return Fail(win::kErrorSharingViolation);
+  record = ReadRecord(host);
+  if (record.locked) return Fail(win::kErrorSharingViolation);
   return true;
+}
+
+bool OpenableForRead(const String& path, std::string& host, struct stat& st) {
+  ResolvedPath r;
+  Record record;
+  return Resolve(path, r) && OpenableForRead(r, host, st, record);
 }
 
 // Checks a path before it is created or overwritten. `exists` tells whether
-// a file is there already; host is the file to write (a link followed).
-bool WritableTarget(const ResolvedPath& r, std::string& host, bool& exists) {
+// a file is there already (then `st` is its stat and `record` its record);
+// host is the file to write (a link followed).
+bool WritableTarget(const ResolvedPath& r, std::string& host, bool& exists, struct stat& st, Record& record) {
   host = r.host;
   exists = false;
   if (r.isRoot) return Fail(win::kErrorAccessDenied);
   if (!r.parentExists) return Fail(win::kErrorPathNotFound);
   if (!r.exists) return true;
-  if (!FollowInside(host)) return false;
-  struct stat st;
-  if (stat(host.c_str(), &st) != 0) return true;  // a dangling link: written anew
+  st = r.st;
+  if (S_ISLNK(st.st_mode) && !FollowInside(host, st)) return false;
   exists = true;
-  uint32_t attrs = AttributesOfHost(host);
-  if (S_ISDIR(st.st_mode) || (attrs & win::kFileAttributeReadOnly)) return Fail(win::kErrorAccessDenied);
-  if (IsLockedHost(host)) return Fail(win::kErrorSharingViolation);
+  record = ReadRecord(host);
+  if (S_ISDIR(st.st_mode) || (AttributesOf(host, st, record) & win::kFileAttributeReadOnly)) {
+    return Fail(win::kErrorAccessDenied);
+  }
+  if (record.locked) return Fail(win::kErrorSharingViolation);
   return true;
 }
 
@@ -133,20 +194,22 @@ bool WriteAll(int fd, const char* p, size_t size) {
   return true;
 }
 
-// Copies a whole file: in the kernel where the host can, else through a buffer.
-bool CopyBytes(int in, int out) {
-  bool started = false;
-  while (true) {
-    ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+// Copies a file of `size` bytes: in the kernel where the host can, else
+// through a buffer.
+bool CopyBytes(int in, int out, off_t size) {
+  off_t copied = 0;
+  while (copied < size) {
+    ssize_t n = copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(size - copied), 0);
     if (n > 0) {
-      started = true;
+      copied += n;
       continue;
     }
-    if (n == 0) return true;
+    if (n == 0) return true;  // it became shorter meanwhile
     if (errno == EINTR) continue;
-    if (started || (errno != EXDEV && errno != ENOSYS && errno != EOPNOTSUPP && errno != EINVAL)) return false;
+    if (copied > 0 || (errno != EXDEV && errno != ENOSYS && errno != EOPNOTSUPP && errno != EINVAL)) return false;
     break;
   }
+  if (copied >= size) return true;
   char buf[1 << 16];
   while (true) {
     ssize_t n = read(in, buf, sizeof buf);
@@ -157,37 +220,91 @@ bool CopyBytes(int in, int out) {
   }
 }
 
-// Replaces `target` in one step: the bytes go to a temporary file beside it,
-// which then takes its name, so no reader ever sees half a file.
-class TempBeside {
+// The process's file creation mask, read once (reading it any other way
+// changes it for a moment).
+mode_t CreationMask() {
+  static const mode_t mask = [] {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(strtoul(line.c_str() + 6, nullptr, 8));
+    }
+    return static_cast<mode_t>(0777);  // unknown: every mode is set explicitly
+  }();
+  return mask;
+}
+
+// Whether the host gives a file name to an unnamed file through /proc.
+bool ProcFdLinks() {
+  static const bool usable = access("/proc/self/fd", X_OK) == 0;
+  return usable;
+}
+
+// A file that appears under its name in one step, whole: the bytes go to an
+// unnamed file in the target's folder (or to a temporary name beside it where
+// the host has no unnamed files), which then takes the name. No reader ever
+// sees half a file, and a process killed while writing leaves nothing behind.
+class NewFile {
  public:
-  explicit TempBeside(const std::string& target) : target_(target) {
-    std::string folder = target.substr(0, target.rfind('/') + 1);
+  NewFile(const std::string& target, mode_t mode) : target_(target) {
+    const std::string folder = target.substr(0, target.rfind('/') + 1);
+    if (ProcFdLinks()) {
+      fd_ = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+      if (fd_ >= 0) {
+        if ((mode & ~CreationMask()) != mode) fchmod(fd_, mode);
+        return;
+      }
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return;
+    }
     temp_ = folder + kTempPrefix + "XXXXXX";
-    fd_ = mkstemp(temp_.data());
+    fd_ = mkostemp(temp_.data(), O_CLOEXEC);
+    if (fd_ >= 0) fchmod(fd_, mode);
   }
-  ~TempBeside() {
+  ~NewFile() {
     if (fd_ >= 0) close(fd_);
-    if (!committed_ && fd_ >= 0) unlink(temp_.c_str());
+    if (!committed_ && !temp_.empty() && fd_ >= 0) unlink(temp_.c_str());
   }
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+
   bool Ok() const { return fd_ >= 0; }
   int Fd() const { return fd_; }
-  bool Commit() {
-    if (close(fd_) != 0) {
-      fd_ = -1;
+
+  // Gives the file its name. Without `replace` an existing file of that name
+  // stays and the call fails with EEXIST.
+  bool Commit(bool replace) {
+    if (temp_.empty()) {
+      char self[32];
+      snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
+      if (linkat(AT_FDCWD, self, AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0) return Done();
+      if (errno != EEXIST || !replace) return false;
+      // Replacing: named beside the target first, then renamed over it.
+      temp_ = target_.substr(0, target_.rfind('/') + 1) + kTempPrefix + std::to_string(getpid()) + "-" +
+              std::to_string(fd_);
+      if (linkat(AT_FDCWD, self, AT_FDCWD, temp_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        temp_.clear();
+        return false;
+      }
+    }
+    if (replace ? rename(temp_.c_str(), target_.c_str()) != 0 : link(temp_.c_str(), target_.c_str()) != 0) {
+      int e = errno;
       unlink(temp_.c_str());
+      temp_.clear();
+      errno = e;
       return false;
     }
-    fd_ = -1;
-    if (rename(temp_.c_str(), target_.c_str()) != 0) {
-      unlink(temp_.c_str());
-      return false;
-    }
-    committed_ = true;
-    return true;
+    if (!replace) unlink(temp_.c_str());
+    return Done();
   }
 
  private:
+  bool Done() {
+    committed_ = true;
+    int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
   std::string target_, temp_;
   int fd_ = -1;
   bool committed_ = false;
@@ -198,40 +315,37 @@ class TempBeside {
 uint32_t AttributesOfHost(const std::string& host) {
   struct stat st;
   if (lstat(host.c_str(), &st) != 0) return win::kInvalidFileAttributes;
-  if (S_ISLNK(st.st_mode)) {
-    // Junctions point at folders; a link whose target is gone still is one.
-    struct stat target;
-    bool file = stat(host.c_str(), &target) == 0 && !S_ISDIR(target.st_mode);
-    return win::kFileAttributeReparsePoint |
-           (file ? win::kFileAttributeArchive : win::kFileAttributeDirectory);
-  }
-  uint32_t stored = 0;
-  bool has = ReadStored(host, stored);
-  stored &= ~(win::kFileAttributeDirectory | win::kFileAttributeNormal | win::kFileAttributeReparsePoint);
-  if (S_ISDIR(st.st_mode)) return win::kFileAttributeDirectory | stored;
-  if (!has) return win::kFileAttributeArchive;
-  return stored == 0 ? win::kFileAttributeNormal : stored;
+  return AttributesOf(host, st, S_ISLNK(st.st_mode) ? Record() : ReadRecord(host));
 }
 
-bool IsLockedHost(const std::string& host) {
-  char c;
-  return getxattr(host.c_str(), kLockName, &c, 1) > 0 && c == '1';
+uint32_t AttributesOfListed(const std::string& host, unsigned char type) {
+  if (type != DT_REG && type != DT_DIR) return AttributesOfHost(host);
+  Record record;
+  if (!LookUpRecord(host, record)) return win::kInvalidFileAttributes;  // gone meanwhile
+  if (type == DT_DIR) return win::kFileAttributeDirectory | record.attrs;
+  if (!record.stored) return win::kFileAttributeArchive;
+  return record.attrs == 0 ? win::kFileAttributeNormal : record.attrs;
 }
+
+bool IsLockedHost(const std::string& host) { return ReadRecord(host).locked; }
 
 bool SetFileLocked(const String& windowsPath, bool locked) {
   ResolvedPath r;
   uint32_t error = 0;
   if (!ResolvePath(windowsPath, r, error) || !r.exists) return false;
-  if (locked) return setxattr(r.host.c_str(), kLockName, "1", 1, 0) == 0;
-  return removexattr(r.host.c_str(), kLockName) == 0 || errno == ENODATA;
+  Record record = ReadRecord(r.host);
+  record.locked = locked;
+  return WriteRecord(r.host, record);
 }
 
 bool SetFileAttributesRaw(const String& windowsPath, uint32_t attributes) {
   ResolvedPath r;
   uint32_t error = 0;
-  if (!ResolvePath(windowsPath, r, error) || !r.exists || IsLink(r.host)) return false;
-  return WriteStored(r.host, attributes & ~(win::kFileAttributeDirectory | win::kFileAttributeNormal |
-                                            win::kFileAttributeReparsePoint));
+  if (!ResolvePath(windowsPath, r, error) || !r.exists || IsLink(r)) return false;
+  Record record = ReadRecord(r.host);
+  record.stored = true;
+  record.attrs = attributes & ~kDerived;
+  return WriteRecord(r.host, record);
 }
 
 }  // namespace sim
@@ -247,7 +361,8 @@ uint32_t GetFileAttributes(const String& path) {
     sim::Fail(sim::MissingError(r));
     return kInvalidFileAttributes;
   }
-  uint32_t attrs = sim::AttributesOfHost(r.host);
+  uint32_t attrs = r.isRoot ? sim::AttributesOfHost(r.host)
+                            : sim::AttributesOf(r.host, r.st, sim::IsLink(r) ? sim::Record() : sim::ReadRecord(r.host));
   if (attrs == kInvalidFileAttributes) sim::Fail(sim::MissingError(r));
   else sim::Succeed();
   return attrs;
@@ -257,54 +372,57 @@ bool SetFileAttributes(const String& path, uint32_t attributes) {
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
-  if (r.isRoot || sim::IsLink(r.host)) return sim::Succeed();  // kept on the link itself
-  if (sim::IsLockedHost(r.host)) return sim::Fail(kErrorSharingViolation);
-  uint32_t old = 0;
-  sim::ReadStored(r.host, old);
-  uint32_t keep = old & sim::kCompressedOrEncrypted;
-  if (!sim::WriteStored(r.host, (attributes & sim::kSettable) | keep)) return sim::Fail(sim::ErrorFromErrno(errno));
+  if (r.isRoot || sim::IsLink(r)) return sim::Succeed();  // kept on the link itself
+  sim::Record record = sim::ReadRecord(r.host);
+  if (record.locked) return sim::Fail(kErrorSharingViolation);
+  record.attrs = (attributes & sim::kSettable) | (record.attrs & sim::kCompressedOrEncrypted);
+  record.stored = true;
+  if (!sim::WriteRecord(r.host, record)) return sim::Fail(sim::ErrorFromErrno(errno));
   return sim::Succeed();
 }
 
 bool CopyFile(const String& existing, const String& target, bool failIfExists) {
+  ResolvedPath from;
+  if (!sim::Resolve(existing, from)) return false;
   std::string source;
-  if (!sim::OpenableForRead(existing, source)) return false;
-  ResolvedPath r;
-  if (!sim::Resolve(target, r)) return false;
-  if (r.exists && failIfExists) return sim::Fail(kErrorFileExists);
+  struct stat src;
+  sim::Record record;
+  if (!sim::OpenableForRead(from, source, src, record)) return false;
+  ResolvedPath to;
+  if (!sim::Resolve(target, to)) return false;
+  if (to.exists && failIfExists) return sim::Fail(kErrorFileExists);
   std::string dest;
   bool exists = false;
-  if (!sim::WritableTarget(r, dest, exists)) return false;
-  struct stat src;
-  if (stat(source.c_str(), &src) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
-  if (exists) {
-    struct stat dst;
-    if (stat(dest.c_str(), &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
-      return sim::Fail(kErrorSharingViolation);  // a file copied onto itself
-    }
+  struct stat dst;
+  sim::Record old;
+  if (!sim::WritableTarget(to, dest, exists, dst, old)) return false;
+  if (exists && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
+    return sim::Fail(kErrorSharingViolation);  // a file copied onto itself
   }
   int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return sim::Fail(sim::ErrorFromErrno(errno));
-  sim::TempBeside out(dest);
+  sim::NewFile out(dest, src.st_mode & 07777);
   if (!out.Ok()) {
     int e = errno;
     close(in);
     return sim::Fail(sim::ErrorFromErrno(e));
   }
-  bool ok = sim::CopyBytes(in, out.Fd());
+  bool ok = sim::CopyBytes(in, out.Fd(), src.st_size);
   int e = errno;
   close(in);
   if (!ok) return sim::Fail(sim::ErrorFromErrno(e));
-  // Like Windows: the copy keeps the last-write time and the attributes.
-  fchmod(out.Fd(), src.st_mode & 07777);
-  struct timespec times[2] = {{0, UTIME_NOW}, src.st_mtim};
+  // Like Windows: the copy keeps the last-write time and the attributes (a
+  // lock is not the file's, it stays behind).
+  struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
   futimens(out.Fd(), times);
-  uint32_t stored = 0;
-  if (sim::ReadStored(source, stored)) {
-    std::string text = std::to_string(stored);
+  if (record.stored) {
+    record.locked = false;
+    std::string text = sim::RecordText(record);
     fsetxattr(out.Fd(), sim::kAttrsName, text.data(), text.size(), 0);
   }
-  if (!out.Commit()) return sim::Fail(sim::ErrorFromErrno(errno));
+  if (!out.Commit(!failIfExists)) {
+    return sim::Fail(errno == EEXIST ? kErrorFileExists : sim::ErrorFromErrno(errno));
+  }
   sim::NoteEntryChanged(dest, true);
   return sim::Succeed();
 }
@@ -314,10 +432,11 @@ bool DeleteFile(const String& path) {
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
   if (r.isRoot) return sim::Fail(kErrorAccessDenied);
-  if (!sim::IsLink(r.host)) {
-    uint32_t attrs = sim::AttributesOfHost(r.host);
+  if (!sim::IsLink(r)) {
+    sim::Record record = sim::ReadRecord(r.host);
+    uint32_t attrs = sim::AttributesOf(r.host, r.st, record);
     if (attrs & (kFileAttributeDirectory | kFileAttributeReadOnly)) return sim::Fail(kErrorAccessDenied);
-    if (sim::IsLockedHost(r.host)) return sim::Fail(kErrorSharingViolation);
+    if (record.locked) return sim::Fail(kErrorSharingViolation);
   }
   if (unlink(r.host.c_str()) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
   sim::NoteEntryChanged(r.host, false);
@@ -343,21 +462,23 @@ bool RemoveDirectory(const String& path) {
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
   if (r.isRoot) return sim::Fail(kErrorAccessDenied);
-  if (sim::IsLink(r.host)) {
+  if (sim::IsLink(r)) {
     // A junction goes by itself; what it points at stays untouched.
     if (unlink(r.host.c_str()) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
     sim::NoteEntryChanged(r.host, false);
     return sim::Succeed();
   }
-  uint32_t attrs = sim::AttributesOfHost(r.host);
+  sim::Record record = sim::ReadRecord(r.host);
+  uint32_t attrs = sim::AttributesOf(r.host, r.st, record);
   if (!(attrs & kFileAttributeDirectory)) return sim::Fail(kErrorDirectory);
   if (attrs & kFileAttributeReadOnly) return sim::Fail(kErrorAccessDenied);
-  if (sim::IsLockedHost(r.host)) return sim::Fail(kErrorSharingViolation);
+  if (record.locked) return sim::Fail(kErrorSharingViolation);
   if (rmdir(r.host.c_str()) != 0) {
     int e = errno;
     return sim::Fail(e == EEXIST ? kErrorDirNotEmpty : sim::ErrorFromErrno(e));
   }
   sim::NoteEntryChanged(r.host, false);
+  sim::ForgetFolderMappings();  // some may have led through it
   return sim::Succeed();
 }
 
@@ -373,9 +494,8 @@ bool DirectoryExists(const String& path) {
 
 bool GetFileLastWriteTime(const String& path, SystemTime& time) {
   std::string host;
-  if (!sim::OpenableForRead(path, host)) return false;
   struct stat st;
-  if (stat(host.c_str(), &st) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  if (!sim::OpenableForRead(path, host, st)) return false;
   struct tm t;
   if (gmtime_r(&st.st_mtim.tv_sec, &t) == nullptr) return sim::Fail(kErrorInvalidParameter);
   time.year = static_cast<uint16_t>(t.tm_year + 1900);
@@ -391,7 +511,8 @@ bool GetFileLastWriteTime(const String& path, SystemTime& time) {
 
 bool ReadFileBytes(const String& path, std::string& bytes) {
   std::string host;
-  if (!sim::OpenableForRead(path, host)) return false;
+  struct stat st;
+  if (!sim::OpenableForRead(path, host, st)) return false;
   std::ifstream in(host, std::ios::binary);
   if (!in) return sim::Fail(sim::ErrorFromErrno(errno));
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -404,25 +525,19 @@ bool WriteFileBytes(const String& path, const std::string& bytes) {
   if (!sim::Resolve(path, r)) return false;
   std::string host;
   bool exists = false;
-  if (!sim::WritableTarget(r, host, exists)) return false;
-  mode_t mode = 0644;
-  uint32_t stored = 0;
-  bool hasStored = false;
-  if (exists) {
-    struct stat st;
-    if (stat(host.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    hasStored = sim::ReadStored(host, stored);
-  }
-  sim::TempBeside out(host);
+  struct stat st;
+  sim::Record record;
+  if (!sim::WritableTarget(r, host, exists, st, record)) return false;
+  sim::NewFile out(host, exists ? (st.st_mode & 07777) : 0644);
   if (!out.Ok()) return sim::Fail(sim::ErrorFromErrno(errno));
   if (!sim::WriteAll(out.Fd(), bytes.data(), bytes.size())) return sim::Fail(sim::ErrorFromErrno(errno));
-  fchmod(out.Fd(), mode);
-  if (hasStored) {
+  if (record.stored) {
     // A written file is marked for the next backup, as Windows does.
-    std::string text = std::to_string((stored & ~kFileAttributeNormal) | kFileAttributeArchive);
+    record.attrs = (record.attrs & ~kFileAttributeNormal) | kFileAttributeArchive;
+    std::string text = sim::RecordText(record);
     fsetxattr(out.Fd(), sim::kAttrsName, text.data(), text.size(), 0);
   }
-  if (!out.Commit()) return sim::Fail(sim::ErrorFromErrno(errno));
+  if (!out.Commit(true)) return sim::Fail(sim::ErrorFromErrno(errno));
   sim::NoteEntryChanged(host, true);
   return sim::Succeed();
 }

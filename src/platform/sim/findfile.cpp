@@ -109,7 +109,7 @@ bool FindFile::First(const String& pattern, FindData& data) {
     FindData entry;
     entry.name = FromUtf8(e->d_name);
     if (!sim::MatchesMask(mask, entry.name)) continue;
-    entry.attributes = sim::AttributesOfHost(dir.host + "/" + e->d_name);
+    entry.attributes = sim::AttributesOfListed(dir.host + "/" + e->d_name, e->d_type);
     if (entry.attributes == kInvalidFileAttributes) continue;  // gone meanwhile
     sorted.emplace_back(UpperCase(entry.name), entry);
   }

@@ -3,6 +3,8 @@
 // overrides of the program's path and arguments, and the per-thread last error.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,6 +21,7 @@ struct ResolvedPath {
   bool parentExists = false; // every component but the last exists as a folder
   bool exists = false;       // the last component exists (a link counts, even dangling)
   bool isRoot = false;       // the path names the drive root itself
+  struct stat st {};         // when it exists: the lstat of the last component (not of the root)
 };
 
 // Maps a Windows path on drive C: like Machine::HostPath, with the details the
@@ -33,9 +36,12 @@ bool StaysInsideMachine(const std::string& hostPath);
 // This process created (added) or removed an entry: keeps the cached folder
 // listing of the case-blind name match up to date without reading it again.
 void NoteEntryChanged(const std::string& hostPath, bool added);
-// Drops every cached folder listing (after writing to the machine's folders
-// with host calls in the same instant, as test fixtures do).
+// Drops every cached folder listing and folder mapping (after writing to the
+// machine's folders with host calls, as test fixtures do).
 void ForgetFolderListings();
+// Drops every folder mapping kept for quick lookups (after removing a folder
+// or a link: a mapping may lead through it).
+void ForgetFolderMappings();
 
 // The host folder of drive C: ("<machine>/drive_c"), and the same with every
 // link resolved; "" without a machine.
@@ -56,6 +62,9 @@ uint32_t ErrorFromErrno(int error);
 // Attributes as GetFileAttributes reports them for a host path (a link is a
 // reparse point and is not followed); kInvalidFileAttributes when missing.
 uint32_t AttributesOfHost(const std::string& hostPath);
+// The same for an entry of a folder listing of the given dirent type: a plain
+// file or folder is known without a stat.
+uint32_t AttributesOfListed(const std::string& hostPath, unsigned char type);
 bool IsLockedHost(const std::string& hostPath);
 
 }  // namespace sim

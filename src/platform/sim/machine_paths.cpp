@@ -155,13 +155,18 @@ bool ReadListing(const std::string& dir, const struct stat& st, Listing& listing
 }
 
 // The name in folder `dir` that matches `name` without regard to case, or ""
-// when there is none. An exact match wins. `found` receives the lstat of the
-// matched entry, so the walk needs no second look at it.
-std::string MatchEntry(const std::string& dir, const String& name, struct stat& found) {
+// when there is none (`folderFound` then tells whether `dir` is a folder at
+// all). An exact match wins. `found` receives the lstat of the matched entry,
+// so the walk needs no second look at it.
+std::string MatchEntry(const std::string& dir, const String& name, struct stat& found, bool& folderFound) {
+  folderFound = true;
   std::string exact = win::ToUtf8(name);
   if (lstat((dir + "/" + exact).c_str(), &found) == 0) return exact;
   struct stat st;
-  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::string();
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    folderFound = false;
+    return std::string();
+  }
   String folded = win::LowerCase(name);
   ListingCache& cache = TheListings();
   std::lock_guard<std::mutex> lock(cache.mutex);
@@ -188,6 +193,78 @@ bool UnderFolder(const std::string& path, const std::string& folder) {
                              path[folder.size()] == '/'));
 }
 
+// Folders already mapped, so that a file call in a known folder looks at the
+// file alone rather than at every folder on its way. Only chains of real
+// folders are kept (a link on the way is looked at again each time). A kept
+// folder that is gone, or has become anything but a folder, shows itself when
+// a name in it is not found: the entry is dropped and the path walked again.
+// Removing a folder or a link through this process drops every entry. (A
+// folder that another program swaps for a link after it was mapped here is
+// still taken for the folder it was; nothing on the machine does that.)
+struct FolderMappings {
+  std::mutex mutex;
+  std::string drive;                             // the drive the entries belong to
+  std::unordered_map<String, std::string> host;  // Windows folder (parts joined by "\") -> host folder
+};
+
+FolderMappings& TheMappings() {
+  static FolderMappings mappings;
+  return mappings;
+}
+
+constexpr size_t kMaxMappedFolders = 4096;
+
+String FolderKey(const StringList& parts, size_t count) {
+  String key;
+  for (size_t i = 0; i < count; ++i) {
+    key += parts[i];
+    key.push_back(u'\\');
+  }
+  return key;
+}
+
+bool MappedFolder(const std::string& drive, const String& key, std::string& host) {
+  FolderMappings& m = TheMappings();
+  std::lock_guard<std::mutex> lock(m.mutex);
+  if (m.drive != drive) return false;
+  auto hit = m.host.find(key);
+  if (hit == m.host.end()) return false;
+  host = hit->second;
+  return true;
+}
+
+void RememberFolder(const std::string& drive, const String& key, const std::string& host) {
+  FolderMappings& m = TheMappings();
+  std::lock_guard<std::mutex> lock(m.mutex);
+  if (m.drive != drive || m.host.size() >= kMaxMappedFolders) {
+    m.host.clear();
+    m.drive = drive;
+  }
+  m.host.emplace(key, host);
+}
+
+void ForgetFolder(const String& key) {
+  FolderMappings& m = TheMappings();
+  std::lock_guard<std::mutex> lock(m.mutex);
+  m.host.erase(key);
+}
+
+// The last name of a path looked up in its mapped folder. False when the
+// mapping no longer holds and the path must be walked.
+bool ResolveInMappedFolder(const std::string& folder, const String& name, ResolvedPath& resolved) {
+  bool folderFound = true;
+  std::string match = MatchEntry(folder, name, resolved.st, folderFound);
+  if (match.empty()) {
+    if (!folderFound) return false;
+    resolved.host = folder + "/" + win::ToUtf8(name);
+    resolved.exists = false;
+    return true;
+  }
+  resolved.host = folder + "/" + match;
+  resolved.exists = true;
+  return true;
+}
+
 }  // namespace
 
 bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& error) {
@@ -197,20 +274,34 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
     error = win::kErrorPathNotFound;
     return false;
   }
-  const std::string realDrive = RealDriveRoot();
   StringList parts;
   if (!SplitWindowsPath(windowsPath, parts, error)) return false;
-  std::string host = drive;
   resolved.isRoot = parts.empty();
   resolved.parentExists = true;
   resolved.exists = true;
+  if (parts.empty()) {
+    resolved.host = drive;
+    return true;
+  }
+  const String folderKey = FolderKey(parts, parts.size() - 1);
+  std::string folder;
+  if (MappedFolder(drive, folderKey, folder)) {
+    if (ResolveInMappedFolder(folder, parts.back(), resolved)) return true;
+    ForgetFolder(folderKey);
+    resolved.exists = true;
+  }
+  const std::string realDrive = RealDriveRoot();
+  std::string host = drive;
   bool missing = false;
+  bool realFolders = true;  // every folder on the way is a folder, not a link
   for (size_t i = 0; i < parts.size(); ++i) {
     bool last = i + 1 == parts.size();
+    if (last && !missing && realFolders) RememberFolder(drive, folderKey, host);
     std::string name;
-    struct stat st;
+    struct stat& st = resolved.st;
     if (!missing) {
-      name = MatchEntry(host, parts[i], st);
+      bool folderFound = true;
+      name = MatchEntry(host, parts[i], st, folderFound);
       if (name.empty()) missing = true;
     }
     if (missing) name = win::ToUtf8(parts[i]);
@@ -224,6 +315,7 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
     // A folder on the way (st is its lstat): links are followed, but never
     // out of the machine.
     if (S_ISLNK(st.st_mode)) {
+      realFolders = false;
       std::string real = RealPathOf(host);
       if (real.empty()) {
         missing = true;  // dangling link
@@ -291,9 +383,18 @@ void NoteEntryChanged(const std::string& hostPath, bool added) {
 }
 
 void ForgetFolderListings() {
-  ListingCache& cache = TheListings();
-  std::lock_guard<std::mutex> lock(cache.mutex);
-  cache.folders.clear();
+  {
+    ListingCache& cache = TheListings();
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    cache.folders.clear();
+  }
+  ForgetFolderMappings();
+}
+
+void ForgetFolderMappings() {
+  FolderMappings& m = TheMappings();
+  std::lock_guard<std::mutex> lock(m.mutex);
+  m.host.clear();
 }
 
 bool Machine::HostPath(const String& windowsPath, std::string& hostPath, uint32_t& error) const {

@@ -1,11 +1,14 @@
 // Files and folders of the simulated machine with Windows semantics.
 //
-// Attributes the host cannot keep live in the extended attribute
-// "user.zx.attrs" of each file: the decimal attribute set, when one was ever
-// stored, and the word "locked" while a test holds the file open without
-// sharing. A file without a stored set reports ARCHIVE, as a freshly created
-// Windows file does; one whose stored set is empty reports NORMAL. Read-only
-// is enforced here, since the host's permission bits mean nothing to a root
+// Attributes the host cannot keep live in each file's record. A file without
+// one reports ARCHIVE, as a freshly created Windows file does; one whose
+// stored set is empty reports NORMAL. The two common cases cost nothing to
+// read, as the stat that finds a file shows them in its mode: no record (no
+// extra bit), and, for a file, the empty set (the set-group-ID bit). Any
+// other record is the extended attribute "user.zx.attrs", marked by the
+// sticky bit: the decimal attribute set, when one was stored, and the word
+// "locked" while a test holds the file open without sharing. Read-only is
+// enforced here, since the host's permission bits mean nothing to a root
 // process. Host symbolic links play junctions: they are reparse points,
 // removed themselves and never followed out of the machine.
 #include "platform/files.h"
@@ -48,6 +51,10 @@ struct Record {
   bool locked = false;
 };
 
+// The mode bits that tell how a file keeps its record.
+constexpr mode_t kRecordBit = S_ISVTX;  // the record is the extended attribute
+constexpr mode_t kNormalBit = S_ISGID;  // a file whose stored set is empty (not used on folders)
+
 Record ParseRecord(const char* text) {
   Record r;
   const char* rest = text;
@@ -61,34 +68,63 @@ Record ParseRecord(const char* text) {
   return r;
 }
 
-std::string RecordText(const Record& r) {
+// How a record is kept: the mode bit it needs and the extended attribute's
+// text ("" when it needs none).
+struct Keeping {
+  mode_t bit = 0;
   std::string text;
-  if (r.stored) text = std::to_string(r.attrs & ~kDerived);
-  if (r.locked) text += text.empty() ? kLockedWord : std::string(" ") + kLockedWord;
-  return text;
+};
+
+Keeping KeepingOf(const Record& r, bool folder) {
+  Keeping k;
+  if (r.locked || (r.stored && r.attrs != 0)) {
+    k.bit = kRecordBit;
+    if (r.stored) k.text = std::to_string(r.attrs & ~kDerived);
+    if (r.locked) k.text += k.text.empty() ? kLockedWord : std::string(" ") + kLockedWord;
+  } else if (r.stored && !folder) {
+    k.bit = kNormalBit;
+  }
+  return k;
 }
 
-// Reads a file's record; false only when the file itself is not there.
-bool LookUpRecord(const std::string& host, Record& record) {
-  char buf[64];
-  ssize_t n = getxattr(host.c_str(), kAttrsName, buf, sizeof buf - 1);
+// The record of an existing file of the given mode (not a link). False only
+// when the file is gone.
+bool LookUpRecord(const std::string& host, mode_t mode, Record& record) {
   record = Record();
-  if (n < 0) return errno != ENOENT && errno != ENOTDIR;
-  buf[n] = '\0';
-  record = ParseRecord(buf);
+  if (mode & kRecordBit) {
+    char buf[64];
+    ssize_t n = getxattr(host.c_str(), kAttrsName, buf, sizeof buf - 1);
+    if (n < 0) return errno != ENOENT && errno != ENOTDIR;
+    buf[n] = '\0';
+    record = ParseRecord(buf);
+  } else if (S_ISREG(mode) && (mode & kNormalBit)) {
+    record.stored = true;
+  }
   return true;
 }
 
-Record ReadRecord(const std::string& host) {
+Record ReadRecord(const std::string& host, mode_t mode) {
   Record record;
-  LookUpRecord(host, record);
+  LookUpRecord(host, mode, record);
   return record;
 }
 
-bool WriteRecord(const std::string& host, const Record& r) {
-  std::string text = RecordText(r);
-  if (text.empty()) return removexattr(host.c_str(), kAttrsName) == 0 || errno == ENODATA;
-  return setxattr(host.c_str(), kAttrsName, text.data(), text.size(), 0) == 0;
+// The mode a file of `mode` has once it keeps `k`.
+mode_t ModeKeeping(mode_t mode, const Keeping& k) {
+  const mode_t spare = S_ISDIR(mode) ? kRecordBit : (kRecordBit | kNormalBit);
+  return ((mode & 07777) & ~spare) | k.bit;
+}
+
+// Stores the record of an existing file (not a link) whose mode is `mode`.
+// The attribute goes first and the bit after it, so that the bit never
+// points at a missing record.
+bool WriteRecord(const std::string& host, mode_t mode, const Record& r) {
+  const Keeping k = KeepingOf(r, S_ISDIR(mode));
+  if (!k.text.empty() && setxattr(host.c_str(), kAttrsName, k.text.data(), k.text.size(), 0) != 0) return false;
+  const mode_t wanted = ModeKeeping(mode, k);
+  if (wanted != (mode & 07777) && chmod(host.c_str(), wanted) != 0) return false;
+  if (k.text.empty() && (mode & kRecordBit)) removexattr(host.c_str(), kAttrsName);
+  return true;
 }
 
 // Attributes as Windows reports them for a host entry of which the lstat and
@@ -152,7 +188,7 @@ bool OpenableForRead(const ResolvedPath& r, std::string& host, struct stat& st, 
   if (r.isRoot) return Fail(win::kErrorAccessDenied);
   if (S_ISLNK(st.st_mode) && !FollowInside(host, st)) return false;
   if (S_ISDIR(st.st_mode)) return Fail(win::kErrorAccessDenied);
-  record = ReadRecord(host);
+  record = ReadRecord(host, st.st_mode);
   if (record.locked) return Fail(win::kErrorSharingViolation);
   return true;
 }
@@ -175,7 +211,7 @@ bool WritableTarget(const ResolvedPath& r, std::string& host, bool& exists, stru
   st = r.st;
   if (S_ISLNK(st.st_mode) && !FollowInside(host, st)) return false;
   exists = true;
-  record = ReadRecord(host);
+  record = ReadRecord(host, st.st_mode);
   if (S_ISDIR(st.st_mode) || (AttributesOf(host, st, record) & win::kFileAttributeReadOnly)) {
     return Fail(win::kErrorAccessDenied);
   }
@@ -251,7 +287,9 @@ class NewFile {
     if (ProcFdLinks()) {
       fd_ = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
       if (fd_ >= 0) {
-        if ((mode & ~CreationMask()) != mode) fchmod(fd_, mode);
+        // The creation mask may have taken permission bits, and the bits
+        // of a record are set explicitly.
+        if ((mode & ~CreationMask()) != mode || (mode & ~0777)) fchmod(fd_, mode);
         return;
       }
       if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return;
@@ -312,40 +350,40 @@ class NewFile {
 
 }  // namespace
 
+uint32_t AttributesOfStat(const std::string& host, const struct stat& st) {
+  Record record;
+  if (!S_ISLNK(st.st_mode) && !LookUpRecord(host, st.st_mode, record)) return win::kInvalidFileAttributes;
+  return AttributesOf(host, st, record);
+}
+
 uint32_t AttributesOfHost(const std::string& host) {
   struct stat st;
   if (lstat(host.c_str(), &st) != 0) return win::kInvalidFileAttributes;
-  return AttributesOf(host, st, S_ISLNK(st.st_mode) ? Record() : ReadRecord(host));
+  return AttributesOfStat(host, st);
 }
 
-uint32_t AttributesOfListed(const std::string& host, unsigned char type) {
-  if (type != DT_REG && type != DT_DIR) return AttributesOfHost(host);
-  Record record;
-  if (!LookUpRecord(host, record)) return win::kInvalidFileAttributes;  // gone meanwhile
-  if (type == DT_DIR) return win::kFileAttributeDirectory | record.attrs;
-  if (!record.stored) return win::kFileAttributeArchive;
-  return record.attrs == 0 ? win::kFileAttributeNormal : record.attrs;
+bool IsLockedHost(const std::string& host) {
+  struct stat st;
+  return lstat(host.c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && ReadRecord(host, st.st_mode).locked;
 }
-
-bool IsLockedHost(const std::string& host) { return ReadRecord(host).locked; }
 
 bool SetFileLocked(const String& windowsPath, bool locked) {
   ResolvedPath r;
   uint32_t error = 0;
-  if (!ResolvePath(windowsPath, r, error) || !r.exists) return false;
-  Record record = ReadRecord(r.host);
+  if (!ResolvePath(windowsPath, r, error) || !r.exists || r.isRoot || IsLink(r)) return false;
+  Record record = ReadRecord(r.host, r.st.st_mode);
   record.locked = locked;
-  return WriteRecord(r.host, record);
+  return WriteRecord(r.host, r.st.st_mode, record);
 }
 
 bool SetFileAttributesRaw(const String& windowsPath, uint32_t attributes) {
   ResolvedPath r;
   uint32_t error = 0;
-  if (!ResolvePath(windowsPath, r, error) || !r.exists || IsLink(r)) return false;
-  Record record = ReadRecord(r.host);
+  if (!ResolvePath(windowsPath, r, error) || !r.exists || r.isRoot || IsLink(r)) return false;
+  Record record = ReadRecord(r.host, r.st.st_mode);
   record.stored = true;
   record.attrs = attributes & ~kDerived;
-  return WriteRecord(r.host, record);
+  return WriteRecord(r.host, r.st.st_mode, record);
 }
 
 }  // namespace sim
@@ -362,7 +400,7 @@ uint32_t GetFileAttributes(const String& path) {
     return kInvalidFileAttributes;
   }
   uint32_t attrs = r.isRoot ? sim::AttributesOfHost(r.host)
-                            : sim::AttributesOf(r.host, r.st, sim::IsLink(r) ? sim::Record() : sim::ReadRecord(r.host));
+                            : sim::AttributesOfStat(r.host, r.st);
   if (attrs == kInvalidFileAttributes) sim::Fail(sim::MissingError(r));
   else sim::Succeed();
   return attrs;
@@ -373,11 +411,11 @@ bool SetFileAttributes(const String& path, uint32_t attributes) {
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
   if (r.isRoot || sim::IsLink(r)) return sim::Succeed();  // kept on the link itself
-  sim::Record record = sim::ReadRecord(r.host);
+  sim::Record record = sim::ReadRecord(r.host, r.st.st_mode);
   if (record.locked) return sim::Fail(kErrorSharingViolation);
   record.attrs = (attributes & sim::kSettable) | (record.attrs & sim::kCompressedOrEncrypted);
   record.stored = true;
-  if (!sim::WriteRecord(r.host, record)) return sim::Fail(sim::ErrorFromErrno(errno));
+  if (!sim::WriteRecord(r.host, r.st.st_mode, record)) return sim::Fail(sim::ErrorFromErrno(errno));
   return sim::Succeed();
 }
 
@@ -401,7 +439,11 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   }
   int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return sim::Fail(sim::ErrorFromErrno(errno));
-  sim::NewFile out(dest, src.st_mode & 07777);
+  // Like Windows: the copy keeps the attributes (a lock is not the file's,
+  // it stays behind) and the last-write time.
+  record.locked = false;
+  const sim::Keeping keeping = sim::KeepingOf(record, false);
+  sim::NewFile out(dest, sim::ModeKeeping(src.st_mode, keeping));
   if (!out.Ok()) {
     int e = errno;
     close(in);
@@ -411,14 +453,11 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   int e = errno;
   close(in);
   if (!ok) return sim::Fail(sim::ErrorFromErrno(e));
-  // Like Windows: the copy keeps the last-write time and the attributes (a
-  // lock is not the file's, it stays behind).
   struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
   futimens(out.Fd(), times);
-  if (record.stored) {
-    record.locked = false;
-    std::string text = sim::RecordText(record);
-    fsetxattr(out.Fd(), sim::kAttrsName, text.data(), text.size(), 0);
+  if (!keeping.text.empty() &&
+      fsetxattr(out.Fd(), sim::kAttrsName, keeping.text.data(), keeping.text.size(), 0) != 0) {
+    return sim::Fail(sim::ErrorFromErrno(errno));
   }
   if (!out.Commit(!failIfExists)) {
     return sim::Fail(errno == EEXIST ? kErrorFileExists : sim::ErrorFromErrno(errno));
@@ -433,7 +472,7 @@ bool DeleteFile(const String& path) {
   if (!r.exists) return sim::Fail(sim::MissingError(r));
   if (r.isRoot) return sim::Fail(kErrorAccessDenied);
   if (!sim::IsLink(r)) {
-    sim::Record record = sim::ReadRecord(r.host);
+    sim::Record record = sim::ReadRecord(r.host, r.st.st_mode);
     uint32_t attrs = sim::AttributesOf(r.host, r.st, record);
     if (attrs & (kFileAttributeDirectory | kFileAttributeReadOnly)) return sim::Fail(kErrorAccessDenied);
     if (record.locked) return sim::Fail(kErrorSharingViolation);
@@ -468,7 +507,7 @@ bool RemoveDirectory(const String& path) {
     sim::NoteEntryChanged(r.host, false);
     return sim::Succeed();
   }
-  sim::Record record = sim::ReadRecord(r.host);
+  sim::Record record = sim::ReadRecord(r.host, r.st.st_mode);
   uint32_t attrs = sim::AttributesOf(r.host, r.st, record);
   if (!(attrs & kFileAttributeDirectory)) return sim::Fail(kErrorDirectory);
   if (attrs & kFileAttributeReadOnly) return sim::Fail(kErrorAccessDenied);
@@ -528,14 +567,15 @@ bool WriteFileBytes(const String& path, const std::string& bytes) {
   struct stat st;
   sim::Record record;
   if (!sim::WritableTarget(r, host, exists, st, record)) return false;
-  sim::NewFile out(host, exists ? (st.st_mode & 07777) : 0644);
+  // A written file is marked for the next backup, as Windows does.
+  if (record.stored) record.attrs |= kFileAttributeArchive;
+  const sim::Keeping keeping = sim::KeepingOf(record, false);
+  sim::NewFile out(host, sim::ModeKeeping(exists ? st.st_mode : 0644, keeping));
   if (!out.Ok()) return sim::Fail(sim::ErrorFromErrno(errno));
   if (!sim::WriteAll(out.Fd(), bytes.data(), bytes.size())) return sim::Fail(sim::ErrorFromErrno(errno));
-  if (record.stored) {
-    // A written file is marked for the next backup, as Windows does.
-    record.attrs = (record.attrs & ~kFileAttributeNormal) | kFileAttributeArchive;
-    std::string text = sim::RecordText(record);
-    fsetxattr(out.Fd(), sim::kAttrsName, text.data(), text.size(), 0);
+  if (!keeping.text.empty() &&
+      fsetxattr(out.Fd(), sim::kAttrsName, keeping.text.data(), keeping.text.size(), 0) != 0) {
+    return sim::Fail(sim::ErrorFromErrno(errno));
   }
   if (!out.Commit(true)) return sim::Fail(sim::ErrorFromErrno(errno));
   sim::NoteEntryChanged(host, true);

@@ -2,6 +2,7 @@
 // (not at the drive root), then the entries in NTFS order (ordinal after
 // upper-casing), with Windows wildcard rules for the name part.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -109,7 +110,9 @@ bool FindFile::First(const String& pattern, FindData& data) {
     FindData entry;
     entry.name = FromUtf8(e->d_name);
     if (!sim::MatchesMask(mask, entry.name)) continue;
-    entry.attributes = sim::AttributesOfListed(dir.host + "/" + e->d_name, e->d_type);
+    struct stat st;
+    if (fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
+    entry.attributes = sim::AttributesOfStat(dir.host + "/" + e->d_name, st);
     if (entry.attributes == kInvalidFileAttributes) continue;  // gone meanwhile
     sorted.emplace_back(UpperCase(entry.name), entry);
   }

@@ -62,9 +62,8 @@ uint32_t ErrorFromErrno(int error);
 // Attributes as GetFileAttributes reports them for a host path (a link is a
 // reparse point and is not followed); kInvalidFileAttributes when missing.
 uint32_t AttributesOfHost(const std::string& hostPath);
-// The same for an entry of a folder listing of the given dirent type: a plain
-// file or folder is known without a stat.
-uint32_t AttributesOfListed(const std::string& hostPath, unsigned char type);
+// The same for an entry whose lstat is known.
+uint32_t AttributesOfStat(const std::string& hostPath, const struct stat& st);
 bool IsLockedHost(const std::string& hostPath);
 
 }  // namespace sim

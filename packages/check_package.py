@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
 """Checks a Zorvex set-up package the way the set-up program will read it.
 
-    check_package.py PACKAGE_DIR [--keys required_keys.txt] [--key-colour ff00ff]
+    check_package.py PACKAGE_DIR [--keys required_keys.txt] [--source SRC_DIR]
+                     [--key-colour ff00ff]
 
 Reports every problem on its own line and exits with 1 when there is one.
 It reads the files with its own small readers (ini grammars, BMP, PNG), so it
 does not share a fault with the tools that wrote them.
+
+The text keys every language file must hold are those of required_keys.txt
+and, when the program's sources are at hand (src/ beside this folder, or
+--source), every key they look up; the skin pictures likewise.
 """
 
 import argparse
@@ -15,11 +20,18 @@ import sys
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+import program_scan  # noqa: E402
 
 SKIN_PICTURES = ["Background", "Banner", "Logo", "Title", "Next", "Cancel", "Previous", "OK",
                  "Finish", "Print", "Check", "Radio", "PrepareDialog", "ExclamationMark"]
 STRIPS = ["Next", "Cancel", "Previous", "OK", "Finish", "Print", "Check", "Radio"]
 SHAPED = ["Background", "PrepareDialog"]
+# The finish screen takes its button picture when it first shows, in the
+# language picked on the welcome screen, while it keeps the layout of the
+# language the wizard started in; any offered language may be either.
+SWITCHED_BUTTONS = [("FFinish", "bt_Finish", "Finish")]
 BUTTON_STRIPS = {"bt_Next": "Next", "bt_Install": "Next", "bt_Cancel": "Cancel",
                  "bt_Previous": "Previous", "bt_OK": "OK", "bt_Finish": "Finish",
                  "bt_PrintEULA": "Print"}
@@ -263,9 +275,15 @@ def resolve_skin(package, language, name):
 # --- the check -------------------------------------------------------------
 
 class Checker:
-    def __init__(self, package, required_keys, key_colour):
+    def __init__(self, package, required_keys, key_colour, scan=None):
+        """scan: what the program's sources ask for (program_scan.scan), or
+        None to go by required_keys and the known picture names alone."""
         self.package = package
-        self.required_keys = required_keys
+        self.required_keys = list(required_keys)
+        self.scan = scan
+        if scan is not None:
+            listed = set(self.required_keys)
+            self.required_keys += sorted(k for k in scan.keys - program_scan.NOT_NEEDED.keys() if k not in listed)
         self.key = key_colour
         self.problems = []
         self.pictures = {}
@@ -298,11 +316,13 @@ class Checker:
                 return self.problems
         self.setup = read_settings(self.read("Setup.ini"))
         self.settings = read_settings(self.read("Settings.ini"))
+        self.layout = read_settings(self.read("UI.txt"))
         self.languages = self.check_languages()
         self.check_setup_values()
         self.check_language_files()
         self.check_skins()
         self.check_layout()
+        self.check_switched_buttons()
         self.check_licences()
         self.check_payload()
         return self.problems
@@ -351,7 +371,14 @@ class Checker:
 
     def check_skins(self):
         series = [code.strip() for code in settings_value(self.settings, "Series", "Code").split(",")]
-        names = SKIN_PICTURES + [os.path.join("Series", code) for code in series if code]
+        names = list(SKIN_PICTURES)
+        product = settings_value(self.setup, "Setup", "%REG_FODLER_PROGNAME")
+        for asked in sorted(self.scan.pictures if self.scan else []):
+            only_for = program_scan.PRODUCT_PICTURES.get(asked)
+            base = os.path.splitext(asked)[0]
+            if (only_for is None or only_for == product) and base not in names:
+                names.append(base)
+        names += [os.path.join("Series", code) for code in series if code]
         for name in names:
             path = resolve_skin(self.package, "English", name)
             if path is None or not os.path.dirname(path).startswith(self.path("English")):
@@ -378,7 +405,7 @@ class Checker:
                 self.problem("%s: the centre is the key colour (nothing would show)" % relative)
 
     def check_layout(self):
-        layout = read_settings(self.read("UI.txt"))
+        layout = self.layout
         background = self.picture(resolve_skin(self.package, "English", "Background") or "")
         if background is None:
             return
@@ -404,6 +431,37 @@ class Checker:
                 strip = next((s for b, s in BUTTON_STRIPS.items() if b.lower() == control.lower()), None)
                 if strip:
                     self.check_button_size(section, label, rect, strip)
+
+    def layout_value(self, language, key):
+        """A layout value as the program reads it: the language's section,
+        then [English] when missing or empty."""
+        for section in (language, "English"):
+            value = settings_value(self.layout, section, key)
+            if value:
+                return value
+        return ""
+
+    def check_switched_buttons(self):
+        for form, control, strip in SWITCHED_BUTTONS:
+            frames = {}
+            for language in self.languages:
+                path = resolve_skin(self.package, language, strip)
+                picture = self.picture(path) if path else None
+                if picture is not None:
+                    frames[language] = (picture.width // 4, picture.height)
+            for start in self.languages:
+                value = (self.layout_value(start, "%s->%s->Position" % (form, control))
+                         or self.layout_value(start, "%s->Position" % control))
+                rect = parse_rect(value) if value else None
+                if rect is None:
+                    continue
+                size = (rect[2] - rect[0], rect[3] - rect[1])
+                misfits = ["%s %dx%d" % (picked, frame[0], frame[1])
+                           for picked, frame in frames.items() if picked != start and frame != size]
+                if misfits:
+                    self.problem("UI.txt %s->%s: laid out %dx%d for %s, but after a switch on the welcome "
+                                 "screen the %s frame is %s" % (form, control, size[0], size[1], start, strip,
+                                                                ", ".join(misfits)))
 
     def check_button_size(self, section, label, rect, strip):
         path = resolve_skin(self.package, section, strip)
@@ -507,10 +565,13 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description="Checks a Zorvex set-up package.")
     parser.add_argument("package")
     parser.add_argument("--keys", default=os.path.join(HERE, "required_keys.txt"))
+    parser.add_argument("--source", default=program_scan.DEFAULT_SOURCE,
+                        help="the program's sources (src/); an empty value: go by --keys alone")
     parser.add_argument("--key-colour", default="ff00ff")
     args = parser.parse_args(argv)
     key = tuple(int(args.key_colour[i:i + 2], 16) for i in (0, 2, 4))
-    problems = Checker(args.package, read_required_keys(args.keys), key).run()
+    scan = program_scan.scan(args.source) if args.source and os.path.isdir(args.source) else None
+    problems = Checker(args.package, read_required_keys(args.keys), key, scan).run()
     for problem in problems:
         print("package check: " + problem)
     print("package check: %s: %s" % (args.package, "%d problem(s)" % len(problems) if problems else "ok"))

@@ -10,6 +10,7 @@ from PIL import Image
 
 import check_package
 import generate
+import program_scan
 
 PACKAGE_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -24,6 +25,19 @@ def replace_in(path, old, new, encoding):
     assert old in text, old
     with open(path, "wb") as f:
         f.write(text.replace(old, new).encode(encoding))
+
+
+def write_strip(path, frame_width):
+    """A four-frame button strip: panel grey with key-colour corners."""
+    image = Image.new("RGB", (frame_width * 4, 25), (60, 60, 60))
+    for frame in range(4):
+        image.putpixel((frame * frame_width, 0), (255, 0, 255))
+    image.save(path)
+
+
+def append_section(path, section, line):
+    with open(path, "ab") as f:
+        f.write(("\r\n[%s]\r\n%s\r\n" % (section, line)).encode("ascii"))
 
 
 def truncate(path, keep):
@@ -43,13 +57,15 @@ class GeneratedPackage(unittest.TestCase):
         cls.package = os.path.join(cls.tmp, "ZorvexDemo")
         generate.main(["--out", cls.package, "--setup", fake, "--app", fake, "--updater", fake])
         cls.keys = check_package.read_required_keys(os.path.join(PACKAGE_ROOT, "required_keys.txt"))
+        cls.scan = program_scan.scan()
 
     @classmethod
     def tearDownClass(cls):
         shutil.rmtree(cls.tmp)
 
-    def check(self, package):
-        return check_package.Checker(package, self.keys, (255, 0, 255)).run()
+    def check(self, package, keys=None):
+        keys = self.keys if keys is None else keys
+        return check_package.Checker(package, keys, (255, 0, 255), self.scan).run()
 
     def test_generated_package_passes(self):
         self.assertEqual(self.check(self.package), [])
@@ -91,9 +107,18 @@ class GeneratedPackage(unittest.TestCase):
              lambda p: truncate_bom(os.path.join(p, "Texts", "LanguageIni", "Korean", "Install_Korean.ini")),
              "Install_Korean.ini: no byte-order mark"),
             ("button place sized for another strip",
-             lambda p: replace_in(os.path.join(p, "UI.txt"), "FAsk->bt_OK->Position=rectp,480,395,544,420",
-                                  "FAsk->bt_OK->Position=rectp,480,395,548,420", "ascii"),
-             "FAsk->bt_OK->Position: 68x25 differs from the OK frame 64x25"),
+             lambda p: replace_in(os.path.join(p, "UI.txt"), "FAsk->bt_OK->Position=rectp,416,395,512,420",
+                                  "FAsk->bt_OK->Position=rectp,416,395,516,420", "ascii"),
+             "FAsk->bt_OK->Position: 100x25 differs from the OK frame 96x25"),
+            ("finish button wider in a language the wizard may switch to",
+             lambda p: write_strip(os.path.join(p, "German", "Finish.bmp"), 112),
+             "FFinish->bt_Finish: laid out 96x25 for English, but after a switch on the welcome screen "
+             "the Finish frame is German 112x25"),
+            ("finish button placed for one language only",
+             lambda p: append_section(os.path.join(p, "UI.txt"), "Korean",
+                                      "FFinish->bt_Finish->Position=rectp,536,395,616,420"),
+             "FFinish->bt_Finish: laid out 80x25 for Korean, but after a switch on the welcome screen "
+             "the Finish frame is English 96x25"),
             ("label placed off the panel",
              lambda p: replace_in(os.path.join(p, "UI.txt"), "FCancel->lb_Notes->Position=rectp,200,116,600,236",
                                   "FCancel->lb_Notes->Position=rectp,0,116,600,456", "ascii"),
@@ -113,6 +138,17 @@ class GeneratedPackage(unittest.TestCase):
                 damage(copy)
                 problems = self.check(copy)
                 self.assertTrue(any(expected in p for p in problems), "%r not in %r" % (expected, problems))
+
+    def test_keys_the_program_looks_up_are_required_without_the_list(self):
+        copy = os.path.join(self.tmp, "unlisted")
+        shutil.rmtree(copy, ignore_errors=True)
+        shutil.copytree(self.package, copy)
+        replace_in(os.path.join(copy, "Texts", "LanguageIni", "French", "Install_French.ini"),
+                   "FFinish->ck_StartProgram->Caption=", "FFinish->ck_Start->Caption=", "utf-16")
+        problems = self.check(copy, keys=[])
+        self.assertEqual([p for p in problems if "Install_" in p],
+                         [os.path.join("Texts", "LanguageIni", "French", "Install_French.ini")
+                          + ": no [InstallWizard] FFinish->ck_StartProgram->Caption"])
 
     def test_generator_refuses_to_clear_a_foreign_folder(self):
         foreign = os.path.join(self.tmp, "foreign")

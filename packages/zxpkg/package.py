@@ -128,12 +128,16 @@ class PackageWriter:
     # --- pictures ----------------------------------------------------------
 
     def frame_widths(self):
-        widths = {}
+        """One frame width for every language's button strips, made for the
+        widest word of all. The screens keep the layout of the language the
+        wizard started in, while the finish screen takes its button picture
+        only when it first shows, in the language picked on the way; with one
+        width the button still fits its place after any switch."""
+        widest = 0
         for language in LANGUAGES:
-            words = self.texts[language]["buttons"].values()
-            widest = max(self.fonts.text_width(w, 13 if pictures.needs_cjk(w) else 12) for w in words)
-            widths[language] = screens.button_width(widest)
-        return widths
+            for word in self.texts[language]["buttons"].values():
+                widest = max(widest, self.fonts.text_width(word, 13 if pictures.needs_cjk(word) else 12))
+        return {language: screens.button_width(widest) for language in LANGUAGES}
 
     def skins(self, frame_widths):
         shared = {

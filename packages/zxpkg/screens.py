@@ -3,7 +3,7 @@
 All wizard screens share one background picture (Background.bmp), so they share
 one geometry: a title band with the logo, a sidebar on the left, a flat content
 card on the right where labels, check boxes and radio buttons sit, and a row of
-buttons at the bottom right. The welcome screen keeps its designed bounds.
+buttons at the bottom right. The welcome screen keeps its designed button places.
 """
 
 from . import formats
@@ -50,10 +50,11 @@ BUTTON_ROWS = {
 
 # Every other positioned control: (form, control, left, top, width, height).
 CONTROLS = [
-    ("FWelcome", "lb_Welcome", 192, 72, 360, 19),
-    ("FWelcome", "lb_StartInstallation", 192, 98, 360, 29),
-    ("FWelcome", "lb_SelectLanguage", 192, 137, 360, 15),
-    ("FWelcome", "gb_Languages", 192, 154, 185, 210),
+    # The welcome heading takes two lines in the longer languages.
+    ("FWelcome", "lb_Welcome", 192, 72, 416, 34),
+    ("FWelcome", "lb_StartInstallation", 192, 110, 416, 30),
+    ("FWelcome", "lb_SelectLanguage", 192, 146, 416, 15),
+    ("FWelcome", "gb_Languages", 192, 166, 185, 196),
     ("FAsk", "im_Mark", 204, 172, 48, 48),
     ("FAsk", "lb_Message", 268, 100, 332, 192),
     ("FAskInstall", "lb_Title", 200, 80, 400, 22),

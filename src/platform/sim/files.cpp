@@ -24,6 +24,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 
@@ -115,15 +116,17 @@ mode_t ModeKeeping(mode_t mode, const Keeping& k) {
   return ((mode & 07777) & ~spare) | k.bit;
 }
 
-// Stores the record of an existing file (not a link) whose mode is `mode`.
-// The attribute goes first and the bit after it, so that the bit never
-// points at a missing record.
-bool WriteRecord(const std::string& host, mode_t mode, const Record& r) {
+// Stores the record of an existing file or folder (not a link). The
+// attribute goes first and the bit after it, so that the bit never points at
+// a missing record.
+bool WriteRecord(const ResolvedPath& path, const Record& r) {
+  const mode_t mode = path.st.st_mode;
+  const char* host = path.host.c_str();
   const Keeping k = KeepingOf(r, S_ISDIR(mode));
-  if (!k.text.empty() && setxattr(host.c_str(), kAttrsName, k.text.data(), k.text.size(), 0) != 0) return false;
+  if (!k.text.empty() && setxattr(host, kAttrsName, k.text.data(), k.text.size(), 0) != 0) return false;
   const mode_t wanted = ModeKeeping(mode, k);
-  if (wanted != (mode & 07777) && chmod(host.c_str(), wanted) != 0) return false;
-  if (k.text.empty() && (mode & kRecordBit)) removexattr(host.c_str(), kAttrsName);
+  if (wanted != (mode & 07777) && fchmodat(AtFolder(path), AtName(path), wanted, 0) != 0) return false;
+  if (k.text.empty() && (mode & kRecordBit)) removexattr(host, kAttrsName);
   return true;
 }
 
@@ -176,6 +179,20 @@ bool FollowInside(std::string& host, struct stat& st) {
   host = real;
   if (stat(host.c_str(), &st) != 0) return Fail(ErrorFromErrno(errno));
   return true;
+}
+
+// Where a file call opens a file: by its name in its open folder, or by its
+// host path (a link followed, or a folder not held open).
+struct Place {
+  int folder = AT_FDCWD;
+  std::string name;
+  const char* Name() const { return name.c_str(); }
+  int FolderFd() const { return folder == AT_FDCWD ? -1 : folder; }
+};
+
+Place PlaceOf(const ResolvedPath& r, const std::string& host) {
+  if (r.folder && host == r.host) return Place{r.folder->fd, r.leaf};
+  return Place{AT_FDCWD, host};
 }
 
 // An existing file whose contents are about to be read: a folder, a locked
@@ -276,16 +293,37 @@ bool ProcFdLinks() {
   return usable;
 }
 
+// Gives an unnamed file a name in a folder. The file's own handle does it
+// where the host lets this process (AT_EMPTY_PATH); else its /proc entry.
+bool NameUnnamedFile(int fd, int folder, const char* name) {
+  static std::atomic<int> emptyPathWorks{-1};  // not known yet
+  if (emptyPathWorks.load() != 0) {
+    if (linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0) {
+      emptyPathWorks = 1;
+      return true;
+    }
+    if ((errno != ENOENT && errno != EPERM) || emptyPathWorks.load() == 1) return false;
+  }
+  char self[32];
+  snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  if (linkat(AT_FDCWD, self, folder, name, AT_SYMLINK_FOLLOW) != 0) return false;
+  int unknown = -1;
+  emptyPathWorks.compare_exchange_strong(unknown, 0);
+  return true;
+}
+
 // A file that appears under its name in one step, whole: the bytes go to an
 // unnamed file in the target's folder (or to a temporary name beside it where
 // the host has no unnamed files), which then takes the name. No reader ever
 // sees half a file, and a process killed while writing leaves nothing behind.
 class NewFile {
  public:
-  NewFile(const std::string& target, mode_t mode) : target_(target) {
-    const std::string folder = target.substr(0, target.rfind('/') + 1);
+  // target: where the file goes; host: its host path.
+  NewFile(const Place& target, const std::string& host, mode_t mode) : target_(target), host_(host) {
+    const std::string folder = host.substr(0, host.rfind('/') + 1);
     if (ProcFdLinks()) {
-      fd_ = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+      fd_ = target.folder == AT_FDCWD ? open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)
+                                      : openat(target.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
       if (fd_ >= 0) {
         // The creation mask may have taken permission bits, and the bits
         // of a record are set explicitly.
@@ -312,19 +350,17 @@ class NewFile {
   // stays and the call fails with EEXIST.
   bool Commit(bool replace) {
     if (temp_.empty()) {
-      char self[32];
-      snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
-      if (linkat(AT_FDCWD, self, AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0) return Done();
+      if (NameUnnamedFile(fd_, target_.folder, target_.Name())) return Done();
       if (errno != EEXIST || !replace) return false;
       // Replacing: named beside the target first, then renamed over it.
-      temp_ = target_.substr(0, target_.rfind('/') + 1) + kTempPrefix + std::to_string(getpid()) + "-" +
+      temp_ = host_.substr(0, host_.rfind('/') + 1) + kTempPrefix + std::to_string(getpid()) + "-" +
               std::to_string(fd_);
-      if (linkat(AT_FDCWD, self, AT_FDCWD, temp_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      if (!NameUnnamedFile(fd_, AT_FDCWD, temp_.c_str())) {
         temp_.clear();
         return false;
       }
     }
-    if (replace ? rename(temp_.c_str(), target_.c_str()) != 0 : link(temp_.c_str(), target_.c_str()) != 0) {
+    if (replace ? rename(temp_.c_str(), host_.c_str()) != 0 : link(temp_.c_str(), host_.c_str()) != 0) {
       int e = errno;
       unlink(temp_.c_str());
       temp_.clear();
@@ -343,7 +379,8 @@ class NewFile {
     return close(fd) == 0;
   }
 
-  std::string target_, temp_;
+  Place target_;
+  std::string host_, temp_;
   int fd_ = -1;
   bool committed_ = false;
 };
@@ -373,7 +410,7 @@ bool SetFileLocked(const String& windowsPath, bool locked) {
   if (!ResolvePath(windowsPath, r, error) || !r.exists || r.isRoot || IsLink(r)) return false;
   Record record = ReadRecord(r.host, r.st.st_mode);
   record.locked = locked;
-  return WriteRecord(r.host, r.st.st_mode, record);
+  return WriteRecord(r, record);
 }
 
 bool SetFileAttributesRaw(const String& windowsPath, uint32_t attributes) {
@@ -383,7 +420,7 @@ bool SetFileAttributesRaw(const String& windowsPath, uint32_t attributes) {
   Record record = ReadRecord(r.host, r.st.st_mode);
   record.stored = true;
   record.attrs = attributes & ~kDerived;
-  return WriteRecord(r.host, r.st.st_mode, record);
+  return WriteRecord(r, record);
 }
 
 }  // namespace sim
@@ -415,7 +452,7 @@ bool SetFileAttributes(const String& path, uint32_t attributes) {
   if (record.locked) return sim::Fail(kErrorSharingViolation);
   record.attrs = (attributes & sim::kSettable) | (record.attrs & sim::kCompressedOrEncrypted);
   record.stored = true;
-  if (!sim::WriteRecord(r.host, r.st.st_mode, record)) return sim::Fail(sim::ErrorFromErrno(errno));
+  if (!sim::WriteRecord(r, record)) return sim::Fail(sim::ErrorFromErrno(errno));
   return sim::Succeed();
 }
 
@@ -437,13 +474,15 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   if (exists && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
     return sim::Fail(kErrorSharingViolation);  // a file copied onto itself
   }
-  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  const sim::Place reading = sim::PlaceOf(from, source);
+  int in = openat(reading.folder, reading.Name(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return sim::Fail(sim::ErrorFromErrno(errno));
   // Like Windows: the copy keeps the attributes (a lock is not the file's,
   // it stays behind) and the last-write time.
   record.locked = false;
   const sim::Keeping keeping = sim::KeepingOf(record, false);
-  sim::NewFile out(dest, sim::ModeKeeping(src.st_mode, keeping));
+  const sim::Place place = sim::PlaceOf(to, dest);
+  sim::NewFile out(place, dest, sim::ModeKeeping(src.st_mode, keeping));
   if (!out.Ok()) {
     int e = errno;
     close(in);
@@ -462,7 +501,7 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   if (!out.Commit(!failIfExists)) {
     return sim::Fail(errno == EEXIST ? kErrorFileExists : sim::ErrorFromErrno(errno));
   }
-  sim::NoteEntryChanged(dest, true);
+  sim::NoteEntryChanged(dest, true, place.FolderFd());
   return sim::Succeed();
 }
 
@@ -477,8 +516,8 @@ bool DeleteFile(const String& path) {
     if (attrs & (kFileAttributeDirectory | kFileAttributeReadOnly)) return sim::Fail(kErrorAccessDenied);
     if (record.locked) return sim::Fail(kErrorSharingViolation);
   }
-  if (unlink(r.host.c_str()) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
-  sim::NoteEntryChanged(r.host, false);
+  if (unlinkat(sim::AtFolder(r), sim::AtName(r), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(r.host, false, r.folder ? r.folder->fd : -1);
   return sim::Succeed();
 }
 
@@ -491,8 +530,8 @@ bool CreateDirectory(const String& path) {
   if (r.isRoot) return sim::Fail(kErrorAccessDenied);
   if (r.exists) return sim::Fail(kErrorAlreadyExists);
   if (!r.parentExists) return sim::Fail(kErrorPathNotFound);
-  if (mkdir(r.host.c_str(), 0755) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
-  sim::NoteEntryChanged(r.host, true);
+  if (mkdirat(sim::AtFolder(r), sim::AtName(r), 0755) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(r.host, true, r.folder ? r.folder->fd : -1);
   return sim::Succeed();
 }
 
@@ -503,8 +542,8 @@ bool RemoveDirectory(const String& path) {
   if (r.isRoot) return sim::Fail(kErrorAccessDenied);
   if (sim::IsLink(r)) {
     // A junction goes by itself; what it points at stays untouched.
-    if (unlink(r.host.c_str()) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
-    sim::NoteEntryChanged(r.host, false);
+    if (unlinkat(sim::AtFolder(r), sim::AtName(r), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+    sim::NoteEntryChanged(r.host, false, r.folder ? r.folder->fd : -1);
     return sim::Succeed();
   }
   sim::Record record = sim::ReadRecord(r.host, r.st.st_mode);
@@ -512,11 +551,11 @@ bool RemoveDirectory(const String& path) {
   if (!(attrs & kFileAttributeDirectory)) return sim::Fail(kErrorDirectory);
   if (attrs & kFileAttributeReadOnly) return sim::Fail(kErrorAccessDenied);
   if (record.locked) return sim::Fail(kErrorSharingViolation);
-  if (rmdir(r.host.c_str()) != 0) {
+  if (unlinkat(sim::AtFolder(r), sim::AtName(r), AT_REMOVEDIR) != 0) {
     int e = errno;
     return sim::Fail(e == EEXIST ? kErrorDirNotEmpty : sim::ErrorFromErrno(e));
   }
-  sim::NoteEntryChanged(r.host, false);
+  sim::NoteEntryChanged(r.host, false, r.folder ? r.folder->fd : -1);
   sim::ForgetFolderMappings();  // some may have led through it
   return sim::Succeed();
 }
@@ -570,7 +609,8 @@ bool WriteFileBytes(const String& path, const std::string& bytes) {
   // A written file is marked for the next backup, as Windows does.
   if (record.stored) record.attrs |= kFileAttributeArchive;
   const sim::Keeping keeping = sim::KeepingOf(record, false);
-  sim::NewFile out(host, sim::ModeKeeping(exists ? st.st_mode : 0644, keeping));
+  const sim::Place place = sim::PlaceOf(r, host);
+  sim::NewFile out(place, host, sim::ModeKeeping(exists ? st.st_mode : 0644, keeping));
   if (!out.Ok()) return sim::Fail(sim::ErrorFromErrno(errno));
   if (!sim::WriteAll(out.Fd(), bytes.data(), bytes.size())) return sim::Fail(sim::ErrorFromErrno(errno));
   if (!keeping.text.empty() &&
@@ -578,7 +618,7 @@ bool WriteFileBytes(const String& path, const std::string& bytes) {
     return sim::Fail(sim::ErrorFromErrno(errno));
   }
   if (!out.Commit(true)) return sim::Fail(sim::ErrorFromErrno(errno));
-  sim::NoteEntryChanged(host, true);
+  sim::NoteEntryChanged(host, true, place.FolderFd());
   return sim::Succeed();
 }
 

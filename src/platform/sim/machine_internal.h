@@ -3,9 +3,12 @@
 // overrides of the program's path and arguments, and the per-thread last error.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,13 +19,33 @@ namespace sim {
 
 constexpr uint32_t kErrorInvalidName = 123;
 
+// A host folder held open (O_PATH), so that names in it are found without
+// walking its whole path again.
+struct HostFolder {
+  HostFolder(int handle, std::string path) : fd(handle), host(std::move(path)) {}
+  ~HostFolder() { ::close(fd); }
+  HostFolder(const HostFolder&) = delete;
+  HostFolder& operator=(const HostFolder&) = delete;
+  int fd;
+  std::string host;
+};
+
 struct ResolvedPath {
   std::string host;          // host path (components matched without regard to case)
   bool parentExists = false; // every component but the last exists as a folder
   bool exists = false;       // the last component exists (a link counts, even dangling)
   bool isRoot = false;       // the path names the drive root itself
   struct stat st {};         // when it exists: the lstat of the last component (not of the root)
+  // The parent folder held open and the last component's host name in it,
+  // when the parent is a mapped folder (else folder is empty).
+  std::shared_ptr<const HostFolder> folder;
+  std::string leaf;
 };
+
+// Where the *at calls find a resolved path: by its name in the open parent,
+// else by its whole host path.
+inline int AtFolder(const ResolvedPath& r) { return r.folder ? r.folder->fd : AT_FDCWD; }
+inline const char* AtName(const ResolvedPath& r) { return r.folder ? r.leaf.c_str() : r.host.c_str(); }
 
 // Maps a Windows path on drive C: like Machine::HostPath, with the details the
 // file calls need to choose between "file not found" and "path not found".
@@ -35,7 +58,8 @@ bool StaysInsideMachine(const std::string& hostPath);
 
 // This process created (added) or removed an entry: keeps the cached folder
 // listing of the case-blind name match up to date without reading it again.
-void NoteEntryChanged(const std::string& hostPath, bool added);
+// folderFd is the entry's folder held open, when it is.
+void NoteEntryChanged(const std::string& hostPath, bool added, int folderFd = -1);
 // Drops every cached folder listing and folder mapping (after writing to the
 // machine's folders with host calls, as test fixtures do).
 void ForgetFolderListings();

@@ -2,6 +2,7 @@
 // each name matched without regard to case against what exists; "." and ".."
 // apply as Windows applies them; nothing leads out of the machine.
 #include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
@@ -154,16 +156,34 @@ bool ReadListing(const std::string& dir, const struct stat& st, Listing& listing
   return true;
 }
 
-// The name in folder `dir` that matches `name` without regard to case, or ""
-// when there is none (`folderFound` then tells whether `dir` is a folder at
+// A folder to look into: its host path and, when it is held open, its handle.
+struct FolderAt {
+  const std::string& host;
+  int fd = -1;
+};
+
+bool LstatIn(const FolderAt& dir, const std::string& name, struct stat& st) {
+  if (dir.fd >= 0) return fstatat(dir.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  return lstat((dir.host + "/" + name).c_str(), &st) == 0;
+}
+
+// The folder's own stat; false when it is no folder (any more).
+bool StatFolder(const FolderAt& dir, struct stat& st) {
+  if (dir.fd >= 0) return fstat(dir.fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_nlink > 0;
+  return stat(dir.host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The name in folder `at` that matches `name` without regard to case, or ""
+// when there is none (`folderFound` then tells whether `at` is a folder at
 // all). An exact match wins. `found` receives the lstat of the matched entry,
 // so the walk needs no second look at it.
-std::string MatchEntry(const std::string& dir, const String& name, struct stat& found, bool& folderFound) {
+std::string MatchEntry(const FolderAt& at, const String& name, struct stat& found, bool& folderFound) {
+  const std::string& dir = at.host;
   folderFound = true;
   std::string exact = win::ToUtf8(name);
-  if (lstat((dir + "/" + exact).c_str(), &found) == 0) return exact;
+  if (LstatIn(at, exact, found)) return exact;
   struct stat st;
-  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (!StatFolder(at, st)) {
     folderFound = false;
     return std::string();
   }
@@ -183,7 +203,7 @@ std::string MatchEntry(const std::string& dir, const String& name, struct stat& 
     hit = listing.byFoldedName.find(folded);
   }
   if (hit == listing.byFoldedName.end()) return std::string();
-  if (lstat((dir + "/" + hit->second).c_str(), &found) != 0) return std::string();  // gone since
+  if (!LstatIn(at, hit->second, found)) return std::string();  // gone since
   return hit->second;
 }
 
@@ -193,18 +213,19 @@ bool UnderFolder(const std::string& path, const std::string& folder) {
                              path[folder.size()] == '/'));
 }
 
-// Folders already mapped, so that a file call in a known folder looks at the
-// file alone rather than at every folder on its way. Only chains of real
-// folders are kept (a link on the way is looked at again each time). A kept
-// folder that is gone, or has become anything but a folder, shows itself when
-// a name in it is not found: the entry is dropped and the path walked again.
-// Removing a folder or a link through this process drops every entry. (A
-// folder that another program swaps for a link after it was mapped here is
-// still taken for the folder it was; nothing on the machine does that.)
+// Folders already mapped, held open, so that a file call in a known folder
+// looks at the file alone, by its name in the open folder, rather than at
+// every folder on its way. Only chains of real folders are kept (a link on
+// the way is looked at again each time). A kept folder that was removed shows
+// itself when a name in it is not found: the entry is dropped and the path
+// walked again. Removing a folder through this process drops every entry.
+// (A folder that another program renames after it was mapped here is still
+// found under its old name; nothing on the machine renames folders.)
 struct FolderMappings {
   std::mutex mutex;
-  std::string drive;                             // the drive the entries belong to
-  std::unordered_map<String, std::string> host;  // Windows folder (parts joined by "\") -> host folder
+  std::string drive;  // the drive the entries belong to
+  // Windows folder (its parts, each followed by a backslash) -> the open host folder
+  std::unordered_map<String, std::shared_ptr<const HostFolder>> open;
 };
 
 FolderMappings& TheMappings() {
@@ -212,7 +233,7 @@ FolderMappings& TheMappings() {
   return mappings;
 }
 
-constexpr size_t kMaxMappedFolders = 4096;
+constexpr size_t kMaxMappedFolders = 256;  // each holds a handle
 
 String FolderKey(const StringList& parts, size_t count) {
   String key;
@@ -223,45 +244,49 @@ String FolderKey(const StringList& parts, size_t count) {
   return key;
 }
 
-bool MappedFolder(const std::string& drive, const String& key, std::string& host) {
+std::shared_ptr<const HostFolder> MappedFolder(const std::string& drive, const String& key) {
   FolderMappings& m = TheMappings();
   std::lock_guard<std::mutex> lock(m.mutex);
-  if (m.drive != drive) return false;
-  auto hit = m.host.find(key);
-  if (hit == m.host.end()) return false;
-  host = hit->second;
-  return true;
+  if (m.drive != drive) return nullptr;
+  auto hit = m.open.find(key);
+  return hit == m.open.end() ? nullptr : hit->second;
 }
 
 void RememberFolder(const std::string& drive, const String& key, const std::string& host) {
+  int fd = open(host.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  auto folder = std::make_shared<HostFolder>(fd, host);
   FolderMappings& m = TheMappings();
   std::lock_guard<std::mutex> lock(m.mutex);
-  if (m.drive != drive || m.host.size() >= kMaxMappedFolders) {
-    m.host.clear();
+  if (m.drive != drive || m.open.size() >= kMaxMappedFolders) {
+    m.open.clear();
     m.drive = drive;
   }
-  m.host.emplace(key, host);
+  m.open.emplace(key, std::move(folder));
 }
 
 void ForgetFolder(const String& key) {
   FolderMappings& m = TheMappings();
   std::lock_guard<std::mutex> lock(m.mutex);
-  m.host.erase(key);
+  m.open.erase(key);
 }
 
 // The last name of a path looked up in its mapped folder. False when the
 // mapping no longer holds and the path must be walked.
-bool ResolveInMappedFolder(const std::string& folder, const String& name, ResolvedPath& resolved) {
+bool ResolveInMappedFolder(const std::shared_ptr<const HostFolder>& folder, const String& name,
+                           ResolvedPath& resolved) {
   bool folderFound = true;
-  std::string match = MatchEntry(folder, name, resolved.st, folderFound);
+  std::string match = MatchEntry(FolderAt{folder->host, folder->fd}, name, resolved.st, folderFound);
   if (match.empty()) {
     if (!folderFound) return false;
-    resolved.host = folder + "/" + win::ToUtf8(name);
+    match = win::ToUtf8(name);
     resolved.exists = false;
-    return true;
+  } else {
+    resolved.exists = true;
   }
-  resolved.host = folder + "/" + match;
-  resolved.exists = true;
+  resolved.host = folder->host + "/" + match;
+  resolved.folder = folder;
+  resolved.leaf = std::move(match);
   return true;
 }
 
@@ -284,8 +309,7 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
     return true;
   }
   const String folderKey = FolderKey(parts, parts.size() - 1);
-  std::string folder;
-  if (MappedFolder(drive, folderKey, folder)) {
+  if (auto folder = MappedFolder(drive, folderKey)) {
     if (ResolveInMappedFolder(folder, parts.back(), resolved)) return true;
     ForgetFolder(folderKey);
     resolved.exists = true;
@@ -301,7 +325,7 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
     struct stat& st = resolved.st;
     if (!missing) {
       bool folderFound = true;
-      name = MatchEntry(host, parts[i], st, folderFound);
+      name = MatchEntry(FolderAt{host}, parts[i], st, folderFound);
       if (name.empty()) missing = true;
     }
     if (missing) name = win::ToUtf8(parts[i]);
@@ -353,7 +377,7 @@ bool StaysInsideMachine(const std::string& hostPath) {
   return false;
 }
 
-void NoteEntryChanged(const std::string& hostPath, bool added) {
+void NoteEntryChanged(const std::string& hostPath, bool added, int folderFd) {
   size_t slash = hostPath.rfind('/');
   if (slash == std::string::npos) return;
   std::string dir = hostPath.substr(0, slash);
@@ -363,7 +387,7 @@ void NoteEntryChanged(const std::string& hostPath, bool added) {
   auto it = cache.folders.find(dir);
   if (it == cache.folders.end()) return;
   struct stat st;
-  if (stat(dir.c_str(), &st) != 0) {
+  if (folderFd >= 0 ? fstat(folderFd, &st) != 0 : stat(dir.c_str(), &st) != 0) {
     cache.folders.erase(it);
     return;
   }
@@ -394,7 +418,7 @@ void ForgetFolderListings() {
 void ForgetFolderMappings() {
   FolderMappings& m = TheMappings();
   std::lock_guard<std::mutex> lock(m.mutex);
-  m.host.clear();
+  m.open.clear();
 }
 
 bool Machine::HostPath(const String& windowsPath, std::string& hostPath, uint32_t& error) const {

@@ -325,6 +325,7 @@ class Checker:
         self.check_switched_buttons()
         self.check_licences()
         self.check_payload()
+        self.check_program_kinds()
         return self.problems
 
     def check_setup_values(self):
@@ -512,6 +513,37 @@ class Checker:
                 pdf = os.path.join(program, *(manual_dir + language + ".pdf").split("\\"))
                 if not is_pdf(pdf):
                     self.problem("payload: %s is not a PDF file" % os.path.relpath(pdf, self.package))
+
+
+    def check_program_kinds(self):
+        """Every .exe of the package is made for the machine Setup.exe is
+        made for: Windows programs in a Windows package, host programs in a
+        package for the simulated machine."""
+        setup_kind = program_kind(self.path("Setup.exe"))
+        if setup_kind is None:
+            return
+        for root, _, names in os.walk(self.package):
+            for name in sorted(names):
+                if not name.lower().endswith(".exe"):
+                    continue
+                path = os.path.join(root, name)
+                kind = program_kind(path)
+                if kind != setup_kind:
+                    self.problem("%s is %s, Setup.exe %s" % (os.path.relpath(path, self.package),
+                                                            kind or "no program", setup_kind))
+
+
+def program_kind(path):
+    try:
+        with open(path, "rb") as f:
+            magic = f.read(4)
+    except OSError:
+        return None
+    if magic[:2] == b"MZ":
+        return "a Windows program"
+    if magic == b"\x7fELF":
+        return "a host (ELF) program"
+    return None
 
 
 def parse_rect(value):

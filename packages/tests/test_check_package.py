@@ -35,6 +35,11 @@ def write_strip(path, frame_width):
     image.save(path)
 
 
+def write_bytes(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
 def append_section(path, section, line):
     with open(path, "ab") as f:
         f.write(("\r\n[%s]\r\n%s\r\n" % (section, line)).encode("ascii"))
@@ -126,6 +131,10 @@ class GeneratedPackage(unittest.TestCase):
             ("payload folder in another letter case",
              lambda p: os.rename(os.path.join(p, "program files"), os.path.join(p, "Program Files")),
              "the payload folder must be spelled \"program files\""),
+            ("host program in a Windows package",
+             lambda p: write_bytes(os.path.join(p, "program files", "Updater", "ZorvexMouseUpdater.exe"),
+                                   b"\x7fELF\x01\x01"),
+             "ZorvexMouseUpdater.exe is a host (ELF) program, Setup.exe a Windows program"),
             ("manual missing for a shipped language",
              lambda p: os.remove(os.path.join(p, "program files", "Zorvex7", "Manual", "Japanese.pdf")),
              "Manual/Japanese.pdf is not a PDF file"),

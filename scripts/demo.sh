@@ -3,9 +3,11 @@
 # laid into it, and the wizard driven as a person would (welcome, a switch to
 # German, series, licence, install, finish), then a report of what the install
 # left on the machine. DEMO=uninstall then uninstalls it again through the
-# machine's Add/Remove Programs entry and reports what is left.
+# machine's Add/Remove Programs entry and reports what is left. DEMO=windows
+# shows the real windows instead (the Windows Setup.exe under Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+[ "${DEMO:-}" = "windows" ] && exec scripts/show-windows.sh
 # BUILD names another host build folder (configured with -DZX_BACKEND=sim).
 build=${BUILD:-build/host}
 winsim=$build/tools/winsim

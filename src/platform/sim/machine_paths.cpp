@@ -177,7 +177,7 @@ bool StatFolder(const FolderAt& dir, struct stat& st) {
 // when there is none (`folderFound` then tells whether `at` is a folder at
 // all). An exact match wins. `found` receives the lstat of the matched entry,
 // so the walk needs no second look at it.
-std::string MatchEntry(const FolderAt& at, const String& name, struct stat& found, bool& folderFound) {
+std::string MatchEntry(const FolderAt& at, StringView name, struct stat& found, bool& folderFound) {
   const std::string& dir = at.host;
   folderFound = true;
   std::string exact = win::ToUtf8(name);
@@ -221,11 +221,16 @@ bool UnderFolder(const std::string& path, const std::string& folder) {
 // walked again. Removing a folder through this process drops every entry.
 // (A folder that another program renames after it was mapped here is still
 // found under its old name; nothing on the machine renames folders.)
+struct KeyHash {
+  using is_transparent = void;
+  size_t operator()(StringView key) const { return std::hash<StringView>{}(key); }
+};
+
 struct FolderMappings {
   std::mutex mutex;
   std::string drive;  // the drive the entries belong to
   // Windows folder (its parts, each followed by a backslash) -> the open host folder
-  std::unordered_map<String, std::shared_ptr<const HostFolder>> open;
+  std::unordered_map<String, std::shared_ptr<const HostFolder>, KeyHash, std::equal_to<>> open;
 };
 
 FolderMappings& TheMappings() {
@@ -244,7 +249,7 @@ String FolderKey(const StringList& parts, size_t count) {
   return key;
 }
 
-std::shared_ptr<const HostFolder> MappedFolder(const std::string& drive, const String& key) {
+std::shared_ptr<const HostFolder> MappedFolder(const std::string& drive, StringView key) {
   FolderMappings& m = TheMappings();
   std::lock_guard<std::mutex> lock(m.mutex);
   if (m.drive != drive) return nullptr;
@@ -265,15 +270,43 @@ void RememberFolder(const std::string& drive, const String& key, const std::stri
   m.open.emplace(key, std::move(folder));
 }
 
-void ForgetFolder(const String& key) {
+void ForgetFolder(StringView key) {
   FolderMappings& m = TheMappings();
   std::lock_guard<std::mutex> lock(m.mutex);
-  m.open.erase(key);
+  auto hit = m.open.find(key);
+  if (hit != m.open.end()) m.open.erase(hit);
+}
+
+// A path in the plain form most calls use: "C:\" and names between single
+// backslashes, none of them "." or "..", none ending in a dot or blank, none
+// with a character Windows refuses, and no "\\?\" prefix or forward slash.
+// Its parts are then the text between its backslashes as it stands, so its
+// folder can be looked up without taking the path apart. Gives the position
+// of the last backslash.
+bool IsPlainDrivePath(StringView path, size_t& lastSeparator) {
+  const size_t n = path.size();
+  if (n < 4 || n >= kMaxPath || (path[0] != u'C' && path[0] != u'c') || path[1] != u':' || path[2] != u'\\') {
+    return false;
+  }
+  lastSeparator = 2;
+  size_t start = 3;  // of the current name
+  for (size_t i = 3; i <= n; ++i) {
+    const char16_t c = i < n ? path[i] : u'\\';
+    if (c == u'\\') {
+      if (i == start) return false;  // an empty name
+      if (path[i - 1] == u'.' || path[i - 1] == u' ') return false;
+      if (i < n) lastSeparator = i;
+      start = i + 1;
+    } else if (c == u'/' || InvalidNameChar(c)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // The last name of a path looked up in its mapped folder. False when the
 // mapping no longer holds and the path must be walked.
-bool ResolveInMappedFolder(const std::shared_ptr<const HostFolder>& folder, const String& name,
+bool ResolveInMappedFolder(const std::shared_ptr<const HostFolder>& folder, StringView name,
                            ResolvedPath& resolved) {
   bool folderFound = true;
   std::string match = MatchEntry(FolderAt{folder->host, folder->fd}, name, resolved.st, folderFound);
@@ -298,6 +331,18 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
   if (drive.empty()) {
     error = win::kErrorPathNotFound;
     return false;
+  }
+  size_t lastSeparator = 0;
+  if (IsPlainDrivePath(windowsPath, lastSeparator)) {
+    // The quick way: the folder is known already.
+    const StringView path(windowsPath);
+    const StringView key = path.substr(3, lastSeparator - 2);
+    if (auto folder = MappedFolder(drive, key)) {
+      resolved.parentExists = true;
+      if (ResolveInMappedFolder(folder, path.substr(lastSeparator + 1), resolved)) return true;
+      ForgetFolder(key);
+      resolved = ResolvedPath();
+    }
   }
   StringList parts;
   if (!SplitWindowsPath(windowsPath, parts, error)) return false;

@@ -396,7 +396,8 @@ class Checker:
         if picture is None:
             return
         relative = os.path.relpath(path, self.package)
-        if name in STRIPS and picture.width % 4 != 0:
+        strips = STRIPS + [os.path.splitext(n)[0] for n in (self.scan.button_pictures if self.scan else [])]
+        if name in strips and picture.width % 4 != 0:
             self.problem("%s: strip width %d is not a multiple of 4" % (relative, picture.width))
         if name in SHAPED:
             if picture.pixel(0, 0) != self.key:

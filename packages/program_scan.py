@@ -61,6 +61,7 @@ class Scan:
     def __init__(self):
         self.keys = set()          # (section, key)
         self.pictures = set()      # file names such as "Next.bmp"
+        self.button_pictures = set()  # the four-frame strips of push buttons
         self.computed_pictures = set()
         self.unresolved = []       # "file:line: what"
 
@@ -292,6 +293,8 @@ def scan(source=DEFAULT_SOURCE):
                 normalised = " ".join(argument.split())
                 if value is not None:
                     result.pictures.add(value)
+                    if call == "SkinPushButton":
+                        result.button_pictures.add(value)
                 elif normalised in COMPUTED_PICTURES:
                     result.computed_pictures.add(COMPUTED_PICTURES[normalised])
                 elif re.fullmatch(r"(?:String\()?(" + _IDENT + r")\)?", argument) and \

@@ -106,6 +106,7 @@ class ScanOfAFixture(unittest.TestCase):
 
     def test_pictures(self):
         self.assertEqual(self.result.pictures, {"Go.bmp", "Mark.bmp"})
+        self.assertEqual(self.result.button_pictures, {"Go.bmp"})
 
 
 class ScanOfTheProgram(unittest.TestCase):
@@ -133,6 +134,8 @@ class ScanOfTheProgram(unittest.TestCase):
     def test_the_screens_pictures_are_found(self):
         for name in ("Background.bmp", "Finish.bmp", "Check.bmp", "Radio.bmp", "PrepareDialog.bmp"):
             self.assertIn(name, self.result.pictures)
+        self.assertEqual(self.result.button_pictures,
+                         {"Next.bmp", "Previous.bmp", "Cancel.bmp", "OK.bmp", "Finish.bmp", "Print.bmp"})
         self.assertTrue(self.result.computed_pictures)
 
 

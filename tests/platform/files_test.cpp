@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/files.h"
 #include "platform/sim/file_hooks.h"
@@ -172,6 +173,63 @@ TEST(LockedFiles, RefuseEveryOpenUntilReleased) {
   ASSERT_TRUE(sim::SetFileLocked(u"C:\\D\\busy.dll", false));
   EXPECT_TRUE(CopyFile(u"C:\\D\\new.dll", u"C:\\D\\busy.dll", false));
   EXPECT_TRUE(DeleteFile(u"C:\\D\\busy.dll"));
+}
+
+TEST(LockedFiles, KeepTheirAttributesAndLeaveTheLockBehindInACopy) {
+  TempMachine m;
+  m.WriteFile(u"C:\\D\\plain.cfg", "a");
+  m.WriteFile(u"C:\\D\\hidden.cfg", "b");
+  ASSERT_TRUE(SetFileAttributes(u"C:\\D\\hidden.cfg", kFileAttributeHidden | kFileAttributeReadOnly));
+  m.MakeFolder(u"C:\\Copy");
+  struct Case {
+    const char16_t* file;
+    uint32_t attributes;
+  } cases[] = {
+      {u"C:\\D\\plain.cfg", kFileAttributeArchive},  // never given any
+      {u"C:\\D\\hidden.cfg", kFileAttributeHidden | kFileAttributeReadOnly},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(sim::SetFileLocked(c.file, true));
+    EXPECT_EQ(GetFileAttributes(c.file), c.attributes) << ToUtf8(c.file);
+    ASSERT_TRUE(sim::SetFileLocked(c.file, false));
+    EXPECT_EQ(GetFileAttributes(c.file), c.attributes) << ToUtf8(c.file);
+
+    // The lock belongs to the open file, not to its contents: a copy made
+    // once it is released carries the attributes and no lock.
+    const String copy = u"C:\\Copy\\" + ExtractFileName(c.file);
+    ASSERT_TRUE(sim::SetFileLocked(c.file, true));
+    EXPECT_FALSE(CopyFile(c.file, copy, true));
+    ASSERT_TRUE(sim::SetFileLocked(c.file, false));
+    ASSERT_TRUE(CopyFile(c.file, copy, true));
+    EXPECT_EQ(GetFileAttributes(copy), c.attributes) << ToUtf8(copy);
+    std::string bytes;
+    EXPECT_TRUE(ReadFileBytes(copy, bytes)) << ToUtf8(copy);
+  }
+}
+
+TEST(Folders, AFolderReplacedByAnotherProgramIsFoundAgain) {
+  TempMachine m;
+  m.WriteFile(u"C:\\Games\\Data\\old.dat", "old");
+  EXPECT_TRUE(FileExists(u"C:\\Games\\Data\\old.dat"));
+  EXPECT_FALSE(FileExists(u"C:\\Games\\Data\\new.dat"));
+  // Another program removes the folder and makes it anew, with other
+  // contents and another spelling; nothing here hears of it.
+  const std::string games = m.HostPath(u"C:\\Games");
+  std::filesystem::remove_all(games + "/Data");
+  std::filesystem::create_directories(games + "/DATA");
+  { std::ofstream(games + "/DATA/new.dat") << "new"; }
+
+  EXPECT_FALSE(FileExists(u"C:\\Games\\Data\\old.dat"));
+  EXPECT_EQ(GetLastError(), kErrorFileNotFound);
+  EXPECT_TRUE(FileExists(u"C:\\Games\\Data\\new.dat"));
+  EXPECT_TRUE(CopyFile(u"C:\\Games\\Data\\new.dat", u"C:\\Games\\Data\\copy.dat", true));
+  EXPECT_EQ(m.ReadFile(u"C:\\Games\\DATA\\copy.dat"), "new");
+  // And once it is gone, the path is missing rather than the file.
+  std::filesystem::remove_all(games + "/DATA");
+  EXPECT_FALSE(FileExists(u"C:\\Games\\Data\\new.dat"));
+  EXPECT_EQ(GetLastError(), kErrorPathNotFound);
+  EXPECT_FALSE(CopyFile(u"C:\\Games\\old.dat", u"C:\\Games\\Data\\x.dat", false));
+  EXPECT_EQ(GetLastError(), kErrorFileNotFound);
 }
 
 TEST(Folders, CreateAndRemoveFollowWindowsRules) {

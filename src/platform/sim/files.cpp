@@ -556,7 +556,7 @@ bool RemoveDirectory(const String& path) {
     return sim::Fail(e == EEXIST ? kErrorDirNotEmpty : sim::ErrorFromErrno(e));
   }
   sim::NoteEntryChanged(r.host, false, r.folder ? r.folder->fd : -1);
-  sim::ForgetFolderMappings();  // some may have led through it
+  sim::ForgetFolderMappingsUnder(r.host);
   return sim::Succeed();
 }
 

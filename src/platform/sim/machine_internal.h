@@ -63,9 +63,10 @@ void NoteEntryChanged(const std::string& hostPath, bool added, int folderFd = -1
 // Drops every cached folder listing and folder mapping (after writing to the
 // machine's folders with host calls, as test fixtures do).
 void ForgetFolderListings();
-// Drops every folder mapping kept for quick lookups (after removing a folder
-// or a link: a mapping may lead through it).
+// Drops every folder mapping kept for quick lookups, or those of a removed
+// host folder and what lay in it.
 void ForgetFolderMappings();
+void ForgetFolderMappingsUnder(const std::string& hostFolder);
 
 // The host folder of drive C: ("<machine>/drive_c"), and the same with every
 // link resolved; "" without a machine.

@@ -466,6 +466,15 @@ void ForgetFolderMappings() {
   m.open.clear();
 }
 
+void ForgetFolderMappingsUnder(const std::string& hostFolder) {
+  FolderMappings& m = TheMappings();
+  std::lock_guard<std::mutex> lock(m.mutex);
+  for (auto it = m.open.begin(); it != m.open.end();) {
+    if (UnderFolder(it->second->host, hostFolder)) it = m.open.erase(it);
+    else ++it;
+  }
+}
+
 bool Machine::HostPath(const String& windowsPath, std::string& hostPath, uint32_t& error) const {
   ResolvedPath r;
   if (!ResolvePath(windowsPath, r, error)) return false;

@@ -127,7 +127,7 @@ ListingCache& TheListings() {
   return cache;
 }
 
-constexpr size_t kMaxCachedFolders = 512;
+constexpr size_t kMaxCachedFolders = 64;
 constexpr int64_t kRacyNanoseconds = 20 * 1000 * 1000;
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {

@@ -227,9 +227,12 @@ class PackageScreen {
     skins_.push_back(std::make_unique<TskinButton>(*button));
     skins_.back()->LoadSkin(Skin(strip + u".bmp"));
   }
-  void ApplyLayout() {
+  // The layout of the screen's language, or of another one (the language the
+  // wizard started in).
+  void ApplyLayout(const String& language = String()) {
     TlanguageElementsProperty layout;
-    layout.ApplyLayout(*form_, String(kPackage) + kLayoutFileName, u"", LanguageIdFromName(language_));
+    layout.ApplyLayout(*form_, String(kPackage) + kLayoutFileName, u"",
+                       LanguageIdFromName(language.empty() ? language_ : language));
   }
   win::RadioButton* AddRadio(const String& name) {
     auto* radio = form_->Create<win::RadioButton>(name);
@@ -284,7 +287,7 @@ TEST_F(SamplePackage, WelcomeAndLicenceScreensDrawFromThePackage) {
       ASSERT_TRUE(win::SavePng(picture, ArtifactPath("welcome-" + win::ToUtf8(language) + ".png")));
       EXPECT_EQ(picture.Pixel(0, 0), win::kDesktopColor);
       EXPECT_EQ(next->Left(), 221);
-      EXPECT_EQ(list->BoundsRect(), (win::Rect{192, 154, 377, 364}));
+      EXPECT_EQ(list->BoundsRect(), (win::Rect{192, 166, 377, 362}));
       EXPECT_EQ(cancel->Left(), next->BoundsRect().right + 11);
     }
     {
@@ -311,6 +314,31 @@ TEST_F(SamplePackage, WelcomeAndLicenceScreensDrawFromThePackage) {
       EXPECT_LT(buttons[0].first->BoundsRect().right, buttons[1].first->Left());
       EXPECT_EQ(picture.Pixel(decline->Left() + 20, decline->Top() + 1),
                 screen.Background().Pixel(decline->Left() + 20, decline->Top() + 1));
+    }
+  }
+}
+
+// The finish screen keeps the layout of the language the wizard started in
+// but takes its button picture when it first shows, in the language picked on
+// the welcome screen. Whatever the two, the button keeps the size of its place
+// and stays inside the window's outline.
+TEST_F(SamplePackage, FinishButtonFitsItsPlaceAfterAnyLanguageSwitch) {
+  const TskinGraphiceEngine engine;
+  const StringList languages = Languages();
+  for (const String& start : languages) {
+    for (const String& picked : languages) {
+      SCOPED_TRACE(win::ToUtf8(start + u" -> " + picked));
+      PackageScreen screen(u"FFinish", picked);
+      win::Button* finish = screen.AddButton(u"bt_Finish");
+      screen.ApplyLayout(start);
+      const win::Rect place = finish->BoundsRect();
+      screen.SkinButton(finish, u"Finish");
+      const win::Rect r = finish->BoundsRect();
+      EXPECT_EQ(r, place);
+      const win::Region outline = engine.Outline(screen.Background());
+      for (const auto& [x, y] : {std::pair{r.left, r.top}, {r.right - 1, r.top}, {r.left, r.bottom - 1},
+                                 {r.right - 1, r.bottom - 1}})
+        EXPECT_TRUE(outline.Contains(x, y)) << x << "," << y;
     }
   }
 }

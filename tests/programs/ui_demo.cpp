@@ -6,6 +6,9 @@
 //           wheel while the mouse is over the list), close -> ends the program
 //   FSecond: lb_Result "option=<0|1> row=<first row's text> answer=<id>",
 //            bt_Finish ends the program with exit code 3
+// Arguments: "start COMMANDLINE" starts that program first, without waiting.
+#include "platform/files.h"
+#include "platform/process.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
@@ -84,6 +87,8 @@ class SecondForm : public win::Form {
 
 int main() {
   win::InitializeProcess();
+  const StringList args = win::CommandLineArguments();
+  if (args.size() == 2 && args[0] == u"start") win::CreateProcessNoWait(args[1], 0);
   win::Application& app = win::GetApplication();
   app.BindToCurrentThread();
   auto* main = app.CreateForm<win::Form>(u"FMain");

@@ -50,11 +50,11 @@ class Script : public ::testing::Test {
   }
   std::string machine() const { return dir_ + "/m"; }
 
-  Result Run(const std::string& script) {
+  Result Run(const std::string& script, const std::string& arguments = "") {
     const std::string file = dir_ + "/script.txt";
     std::ofstream(file, std::ios::binary) << script;
     const std::string command = "cd " + ShellQuote(dir_) + " && " + ShellQuote(kTool) + " run --script " +
-                                ShellQuote(file) + " " + ShellQuote(machine()) + " 'C:\\Demo\\Demo.exe' 2>" +
+                                ShellQuote(file) + " " + ShellQuote(machine()) + " 'C:\\Demo\\Demo.exe' " + arguments + " 2>" +
                                 ShellQuote(dir_ + "/err.txt");
     Result r;
     const int status = std::system(command.c_str());
@@ -138,6 +138,28 @@ TEST_F(Script, FailuresNameTheLine) {
     EXPECT_NE(r.err.find(c.line), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
+}
+
+TEST_F(Script, AFailedScriptStopsWhatTheProgramStarted) {
+  fs::copy_file(std::string(ZX_TEST_PROGRAMS_DIR) + "/proc_helper", machine() + "/drive_c/Demo/Helper.exe");
+  const std::string helper = fs::canonical(machine() + "/drive_c/Demo/Helper.exe").string();
+  auto helpersRunning = [&helper] {
+    int running = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      std::error_code ec;
+      const fs::path exe = fs::read_symlink(entry.path() / "exe", ec);
+      if (!ec && exe.string() == helper) ++running;
+    }
+    return running;
+  };
+  const Result r = Run("wait FFirst\ntimeout 0.3\nwait FNever\n", "start 'C:\\Demo\\Helper.exe sleep 60'");
+  EXPECT_EQ(r.code, 1) << r.err;
+  int running = helpersRunning();
+  for (int i = 0; i < 100 && running > 0; ++i) {  // the kill is sent; its end is the host's
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    running = helpersRunning();
+  }
+  EXPECT_EQ(running, 0);
 }
 
 }  // namespace

@@ -10,12 +10,14 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <chrono>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "platform/process.h"
 #include "platform/sim/machine.h"
@@ -44,6 +46,45 @@ bool ProcessAlive(uint32_t pid) {
   return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
 }
 
+// The parent of a host process, 0 when it is gone.
+uint32_t ParentOf(uint32_t pid) {
+  const std::string stat = ReadWhole("/proc/" + std::to_string(pid) + "/stat");
+  const size_t paren = stat.rfind(')');
+  if (paren == std::string::npos) return 0;
+  std::istringstream rest(stat.substr(paren + 1));
+  std::string state;
+  uint32_t parent = 0;
+  rest >> state >> parent;
+  return parent;
+}
+
+// Every process started, directly or through others, by `pid`.
+std::vector<uint32_t> DescendantsOf(uint32_t pid) {
+  std::vector<std::pair<uint32_t, uint32_t>> all;  // (process, parent)
+  if (DIR* proc = opendir("/proc")) {
+    while (dirent* e = readdir(proc)) {
+      char* end = nullptr;
+      const unsigned long id = std::strtoul(e->d_name, &end, 10);
+      if (end == e->d_name || *end != '\0') continue;
+      all.emplace_back(static_cast<uint32_t>(id), ParentOf(static_cast<uint32_t>(id)));
+    }
+    closedir(proc);
+  }
+  std::vector<uint32_t> found;
+  std::vector<uint32_t> parents = {pid};
+  while (!parents.empty()) {
+    const uint32_t parent = parents.back();
+    parents.pop_back();
+    for (const auto& [id, itsParent] : all) {
+      if (itsParent == parent) {
+        found.push_back(id);
+        parents.push_back(id);
+      }
+    }
+  }
+  return found;
+}
+
 struct Target {
   uint32_t pid = 0;
   std::string state;
@@ -59,7 +100,13 @@ class ScriptRunner {
     });
   }
   ~ScriptRunner() {
-    if (!ended_) win::TerminateProcessById(pid_, 1);
+    if (!ended_) {
+      // Stopped before its end: whatever it started goes with it (an
+      // uninstaller it handed over to, a program it launched).
+      const std::vector<uint32_t> started = DescendantsOf(pid_);
+      win::TerminateProcessById(pid_, 1);
+      for (uint32_t id : started) win::TerminateProcessById(id, 1);
+    }
     waiter_.join();
     // The program is gone: its replies and any state it could not clear.
     for (const char* suffix : {".rep", ".req", ".state"})

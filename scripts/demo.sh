@@ -11,10 +11,11 @@ cd "$(dirname "$0")/.."
 # BUILD names another host build folder (configured with -DZX_BACKEND=sim).
 build=${BUILD:-build/host}
 winsim=$build/tools/winsim
+jobs=${JOBS:-$(nproc)}
 if [ -n "${BUILD:-}" ]; then
-  cmake --build "$build" --target zorvex_demo_package winsim Setup >/dev/null
+  cmake --build "$build" -j"$jobs" --target zorvex_demo_package winsim Setup >/dev/null
 else
-  cmake --build --preset host --target zorvex_demo_package winsim Setup >/dev/null
+  cmake --build --preset host -j"$jobs" --target zorvex_demo_package winsim Setup >/dev/null
 fi
 python=python3
 [ -x /usr/bin/python3 ] && python=/usr/bin/python3

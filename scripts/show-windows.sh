@@ -20,10 +20,10 @@ fi
 
 build=${BUILD_WIN32:-build/win32}
 if [ -n "${BUILD_WIN32:-}" ]; then
-  cmake --build "$build" --target zorvex_demo_package >/dev/null
+  cmake --build "$build" -j"${JOBS:-$(nproc)}" --target zorvex_demo_package >/dev/null
 else
   cmake --preset win32 >/dev/null
-  cmake --build --preset win32 --target zorvex_demo_package >/dev/null
+  cmake --build --preset win32 -j"${JOBS:-$(nproc)}" --target zorvex_demo_package >/dev/null
 fi
 
 export WINEPREFIX=$PWD/demo/wine WINEDEBUG=-all

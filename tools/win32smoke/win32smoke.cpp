@@ -14,6 +14,7 @@
 #include "platform/shell.h"
 #include "platform/strings.h"
 #include "platform/system.h"
+#include "platform/win32/winapi.h"
 
 namespace {
 
@@ -52,6 +53,45 @@ std::string LastError() {
 
 const String kTestKey = u"Software\\ZorvexSetupTest";
 
+// Names in a folder that a copy in progress uses.
+int TemporaryLeftovers(const String& folder) {
+  int leftovers = 0;
+  win::FindFile find;
+  win::FindData data;
+  for (bool more = find.First(folder + u"*.*", data); more; more = find.Next(data)) {
+    if (win::StartsWith(data.name, u".zxtmp-")) ++leftovers;
+  }
+  return leftovers;
+}
+
+// A copy replaces its target whole and leaves nothing beside it; the target's
+// own failures are those of CopyFileW.
+void CheckWholeCopies(const String& folder, const String& a, const String& b) {
+  std::string back;
+  CHECK(win::WriteFileBytes(b, "old contents") && win::CopyFile(a, b, false) &&
+            win::ReadFileBytes(b, back) && back == "short",
+        "CopyFile replaces a longer file whole", back);
+  CHECK(TemporaryLeftovers(folder) == 0, "CopyFile leaves no temporary file");
+  CHECK(!win::CopyFile(a, a, false) && win::GetLastError() == win::kErrorSharingViolation,
+        "CopyFile onto the file itself reports 32", LastError());
+  {
+    HANDLE held = ::CreateFileW(reinterpret_cast<const wchar_t*>(b.c_str()), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK(held != INVALID_HANDLE_VALUE, "a file held open without sharing");
+    CHECK(!win::CopyFile(a, b, false) && win::GetLastError() == win::kErrorSharingViolation,
+          "CopyFile onto a file in use reports 32", LastError());
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+  }
+  CHECK(win::ReadFileBytes(b, back) && back == "short" && TemporaryLeftovers(folder) == 0,
+        "a refused copy leaves the target and nothing beside it");
+  CHECK(win::SetFileAttributes(b, win::kFileAttributeReadOnly) && !win::CopyFile(a, b, false) &&
+            win::GetLastError() == win::kErrorAccessDenied,
+        "CopyFile onto a read-only file reports 5", LastError());
+  CHECK(win::SetFileAttributes(b, win::kFileAttributeNormal), "read-only cleared again");
+  CHECK(!win::CopyFile(folder + u"missing.txt", b, false) && win::GetLastError() == win::kErrorFileNotFound,
+        "CopyFile of a missing file reports 2", LastError());
+}
+
 void CheckFiles(const String& scratch) {
   std::printf("-- files\n");
   CHECK(win::CreateDirectory(scratch), "CreateDirectory scratch folder", U8(scratch));
@@ -76,6 +116,7 @@ void CheckFiles(const String& scratch) {
   CHECK_OK(win::CopyFile(a, b, false), "CopyFile");
   CHECK(!win::CopyFile(a, b, true) && win::GetLastError() == win::kErrorFileExists,
         "CopyFile fail-if-exists reports 80", LastError());
+  CheckWholeCopies(chinese, a, b);
   CHECK(!win::SysErrorMessage(win::kErrorFileExists).empty() &&
             win::SysErrorMessage(win::kErrorFileExists).back() != u'\n',
         "SysErrorMessage(80) without CR LF", U8(win::SysErrorMessage(win::kErrorFileExists)));

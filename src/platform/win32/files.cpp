@@ -2,6 +2,7 @@
 #include "platform/win32/winapi.h"
 #include "platform/win32/handles.h"
 
+#include <atomic>
 #include <new>
 #include <vector>
 
@@ -16,6 +17,33 @@ namespace {
 constexpr ULONGLONG kMaxWholeFileSize = 256ull * 1024 * 1024;
 // GetModuleFileNameW never needs more than the longest Windows path.
 constexpr DWORD kMaxModulePath = 32768;
+
+// The same file, by volume and file index (both paths must open).
+bool SameFile(const String& a, const String& b) {
+  auto info = [](const String& path, BY_HANDLE_FILE_INFORMATION& out) {
+    w32::Handle file(::CreateFileW(Wide(path), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.IsValid() && ::GetFileInformationByHandle(file.Get(), &out) != FALSE;
+  };
+  BY_HANDLE_FILE_INFORMATION first{}, second{};
+  return info(a, first) && info(b, second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// Whether another program holds the file open so that it cannot be written.
+bool InUse(const String& path) {
+  w32::Handle file(::CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return !file.IsValid() && ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// A name beside the target for a copy in progress: ".zxtmp-<process>-<n>".
+String TemporaryBeside(const String& target, unsigned attempt) {
+  static std::atomic<unsigned> next{0};
+  return ExtractFilePath(target) + u".zxtmp-" + IntToStr(::GetCurrentProcessId()) + u"-" +
+         IntToStr(next++) + u"-" + IntToStr(attempt);
+}
 
 FindData ToFindData(const WIN32_FIND_DATAW& found) {
   FindData data;
@@ -45,8 +73,51 @@ String SysErrorMessage(uint32_t code) {
   return text;
 }
 
+// A copy takes its name only once it is whole: CopyFileW writes a temporary
+// file beside the target, which then takes the target's name. A program ended
+// in the middle of a copy leaves at worst that temporary file, never a target
+// with half its bytes, so a saved device setting is the old one or the new
+// one. The errors are those CopyFileW gives for the target itself.
 bool CopyFile(const String& existing, const String& target, bool failIfExists) {
-  return ::CopyFileW(Wide(existing), Wide(target), failIfExists ? TRUE : FALSE) != FALSE;
+  const BOOL failFlag = failIfExists ? TRUE : FALSE;
+  const DWORD present = ::GetFileAttributesW(Wide(target));
+  if (present != INVALID_FILE_ATTRIBUTES) {
+    if (failIfExists) {
+      ::SetLastError(ERROR_FILE_EXISTS);
+      return false;
+    }
+    // A rename would replace a read-only file on some systems; a copy never does.
+    if (present & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
+      ::SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+  }
+  if (!failIfExists && SameFile(existing, target)) {
+    ::SetLastError(ERROR_SHARING_VIOLATION);  // as CopyFileW onto the file itself
+    return false;
+  }
+  String temporary;
+  for (unsigned attempt = 0; temporary.empty(); ++attempt) {
+    const String candidate = TemporaryBeside(target, attempt);
+    // Where the temporary name would not fit the path limit, the copy goes
+    // to the target straight away.
+    if (candidate.size() >= MAX_PATH && !StartsWith(candidate, u"\\\\?\\")) {
+      return ::CopyFileW(Wide(existing), Wide(target), failFlag) != FALSE;
+    }
+    if (::CopyFileW(Wide(existing), Wide(candidate), TRUE)) {
+      temporary = candidate;
+    } else if (::GetLastError() != ERROR_FILE_EXISTS || attempt >= 3) {
+      return false;  // the source or the folder is wrong; a leftover name is tried around
+    }
+  }
+  if (::MoveFileExW(Wide(temporary), Wide(target), failIfExists ? 0 : MOVEFILE_REPLACE_EXISTING)) return true;
+  DWORD error = ::GetLastError();
+  ::SetFileAttributesW(Wide(temporary), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(Wide(temporary));
+  if (error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
+  else if (error == ERROR_ACCESS_DENIED && InUse(target)) error = ERROR_SHARING_VIOLATION;
+  ::SetLastError(error);
+  return false;
 }
 
 uint32_t GetFileAttributes(const String& path) { return ::GetFileAttributesW(Wide(path)); }

@@ -191,6 +191,10 @@ TEST(LockedFiles, KeepTheirAttributesAndLeaveTheLockBehindInACopy) {
   for (const Case& c : cases) {
     ASSERT_TRUE(sim::SetFileLocked(c.file, true));
     EXPECT_EQ(GetFileAttributes(c.file), c.attributes) << ToUtf8(c.file);
+    // Attributes are no data: a locked file takes them, and stays locked.
+    EXPECT_TRUE(SetFileAttributes(c.file, c.attributes)) << ToUtf8(c.file);
+    std::string held;
+    EXPECT_FALSE(ReadFileBytes(c.file, held)) << ToUtf8(c.file);
     ASSERT_TRUE(sim::SetFileLocked(c.file, false));
     EXPECT_EQ(GetFileAttributes(c.file), c.attributes) << ToUtf8(c.file);
 

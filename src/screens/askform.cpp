@@ -20,9 +20,7 @@ TFAsk::TFAsk(win::Component* owner) : TWizardForm(owner, u"TFAsk", u"FAsk") {
   bt_Cancel->OnClick = [this](win::Component*) { Answer(kResultCancel); };
   OnCreate = [this](win::Component*) { FormCreate(); };
   OnShow = [this](win::Component*) { lb_Message->SetCaption(message_); };
-  OnActivate = [this](win::Component*) {
-    if (TakeFirstActivation()) StandardFirstActivation();
-  };
+  ActivateAsStandard();
 
   bt_OK->SetCaption(u"");
   bt_Cancel->SetCaption(u"");

@@ -41,9 +41,7 @@ TFAskInstall::TFAskInstall(win::Component* owner) : TWizardForm(owner, u"TFAskIn
     skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
     skinPrevious_ = SkinPushButton(*bt_Previous, u"Previous.bmp");
   };
-  OnActivate = [this](win::Component*) {
-    if (TakeFirstActivation()) StandardFirstActivation();
-  };
+  ActivateAsStandard();
   EndProgramOnCloseRequest();
 
   HookWindowProc();

@@ -33,13 +33,8 @@ TFCancelConfirm::TFCancelConfirm(win::Component* owner)
     skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
     ApplyScreenLayout();
   };
-  OnActivate = [this](win::Component*) {
-    if (TakeFirstActivation()) StandardFirstActivation();
-  };
-  OnCloseQuery = [this](win::Component*, bool& canClose) {
-    canClose = false;
-    bt_CancelClick();
-  };
+  ActivateAsStandard();
+  CloseRequestDoes([this] { bt_CancelClick(); });
 
   HookWindowProc();
   ApplyTexts();

@@ -20,9 +20,7 @@ TFCancel::TFCancel(win::Component* owner) : TWizardForm(owner, u"TFCancel", u"FC
     ApplyScreenLayout();
     skinOK_ = SkinPushButton(*bt_OK, u"OK.bmp");
   };
-  OnActivate = [this](win::Component*) {
-    if (TakeFirstActivation()) StandardFirstActivation();
-  };
+  ActivateAsStandard();
   EndProgramOnCloseRequest();
 
   HookWindowProc();

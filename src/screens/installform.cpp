@@ -14,9 +14,7 @@ TFInstall::TFInstall(win::Component* owner) : TWorkerScreen(owner, u"TFInstall",
   lb_Install->SetWordWrap(true);
   lb_InstallProc = MakeLabel(u"lb_InstallProc", 200, 250, 400, 16);
   lb_InstallProc->SetLayout(win::TextLayout::Bottom);
-  pb_Installation = Create<win::ProgressBar>(u"pb_Installation");
-  pb_Installation->SetBounds(200, 272, 400, 16);
-  pb_Installation->SetRange(0, 100);
+  pb_Installation = MakeProgressBar(u"pb_Installation");
   bt_Cancel = MakeButton(u"bt_Cancel", u"Cancel", 552, 395);
   bt_Cancel->OnClick = [this](win::Component*) { bt_CancelClick(); };
   OnCreate = [this](win::Component*) {
@@ -24,13 +22,8 @@ TFInstall::TFInstall(win::Component* owner) : TWorkerScreen(owner, u"TFInstall",
     skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
   };
   OnShow = [this](win::Component*) { FormShow(); };
-  OnActivate = [this](win::Component*) {
-    if (TakeFirstActivation()) StandardFirstActivation();
-  };
-  OnCloseQuery = [this](win::Component*, bool& canClose) {
-    canClose = false;
-    bt_CancelClick();
-  };
+  ActivateAsStandard();
+  CloseRequestDoes([this] { bt_CancelClick(); });
 
   HookWindowProc();
   ApplyTexts();

@@ -67,9 +67,7 @@ TFSeriesSelect::TFSeriesSelect(win::Component* owner) : TWizardForm(owner, u"TFS
   };
   OnCreate = [this](win::Component*) { FormCreate(); };
   OnShow = [this](win::Component*) { Repaint(); };
-  OnActivate = [this](win::Component*) {
-    if (TakeFirstActivation()) StandardFirstActivation();
-  };
+  ActivateAsStandard();
   EndProgramOnCloseRequest();
 
   HookWindowProc();

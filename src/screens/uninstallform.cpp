@@ -15,9 +15,7 @@ TFUninstall::TFUninstall(win::Component* owner) : TWorkerScreen(owner, u"TFUnins
   lb_Uninstall->SetWordWrap(true);
   lb_UninstallProc = MakeLabel(u"lb_UninstallProc", 200, 250, 400, 16);
   lb_UninstallProc->SetLayout(win::TextLayout::Bottom);
-  pb_Uninstallation = Create<win::ProgressBar>(u"pb_Uninstallation");
-  pb_Uninstallation->SetBounds(200, 272, 400, 16);
-  pb_Uninstallation->SetRange(0, 100);
+  pb_Uninstallation = MakeProgressBar(u"pb_Uninstallation");
   bt_Cancel = MakeButton(u"bt_Cancel", u"Cancel", 552, 395);
   bt_Cancel->Hide();
   bt_Cancel->OnClick = [this](win::Component*) { bt_CancelClick(); };
@@ -26,13 +24,8 @@ TFUninstall::TFUninstall(win::Component* owner) : TWorkerScreen(owner, u"TFUnins
     skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
   };
   OnShow = [this](win::Component*) { StartWorker(); };
-  OnActivate = [this](win::Component*) {
-    if (TakeFirstActivation()) StandardFirstActivation();
-  };
-  OnCloseQuery = [this](win::Component*, bool& canClose) {
-    canClose = false;
-    bt_CancelClick();
-  };
+  ActivateAsStandard();
+  CloseRequestDoes([this] { bt_CancelClick(); });
 
   HookWindowProc();
   ApplyLabelTexts(*App, *this, App->textSection);

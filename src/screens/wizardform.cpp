@@ -134,6 +134,19 @@ void TWizardForm::EndProgramOnCloseRequest() {
   };
 }
 
+void TWizardForm::CloseRequestDoes(std::function<void()> action) {
+  OnCloseQuery = [action = std::move(action)](win::Component*, bool& canClose) {
+    canClose = false;
+    action();
+  };
+}
+
+void TWizardForm::ActivateAsStandard() {
+  OnActivate = [this](win::Component*) {
+    if (TakeFirstActivation()) StandardFirstActivation();
+  };
+}
+
 void EndProgram() {
   if (FPrepare) FPrepare->Close();
 }

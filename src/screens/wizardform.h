@@ -5,6 +5,7 @@
 // (the program ends only through the start-up controller).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -66,6 +67,11 @@ class TWizardForm : public win::Form {
   void StandardFirstActivation();
   // Every close request is refused and ends the program instead.
   void EndProgramOnCloseRequest();
+  // Every close request is refused and does what `action` does instead (the
+  // screen's Cancel, as a rule).
+  void CloseRequestDoes(std::function<void()> action);
+  // The first activation is the standard one, and later ones do nothing.
+  void ActivateAsStandard();
 
  private:
   win::WndMethod savedProc_;

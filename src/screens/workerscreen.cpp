@@ -85,3 +85,10 @@ WorkerOutputs TWorkerScreen::Outputs(win::Label& status, win::ProgressBar& bar) 
   outputs.terminateApplication = [] { win::GetApplication().Terminate(); };
   return outputs;
 }
+
+win::ProgressBar* TWorkerScreen::MakeProgressBar(StringView name) {
+  auto* bar = Create<win::ProgressBar>(name);
+  bar->SetBounds(200, 272, 400, 16);
+  bar->SetRange(0, 100);
+  return bar;
+}

@@ -40,6 +40,8 @@ class TWorkerScreen : public TWizardForm {
   // (updated on the user-interface thread, in order), this screen's window
   // for the completion message, message boxes and the end of the program.
   WorkerOutputs Outputs(win::Label& status, win::ProgressBar& bar);
+  // The designed progress bar under the status line (0 to 100).
+  win::ProgressBar* MakeProgressBar(StringView name);
 
  private:
   std::unique_ptr<win::Thread> worker_;

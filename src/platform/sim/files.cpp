@@ -116,6 +116,22 @@ mode_t ModeKeeping(mode_t mode, const Keeping& k) {
   return ((mode & 07777) & ~spare) | k.bit;
 }
 
+// Where a file call opens a file: by its name in its open folder, or by its
+// host path (a link followed, or a folder not held open).
+struct Place {
+  int folder = AT_FDCWD;
+  std::string name;
+  const char* Name() const { return name.c_str(); }
+  int FolderFd() const { return folder == AT_FDCWD ? -1 : folder; }
+};
+
+Place PlaceOf(const ResolvedPath& r, const std::string& host) {
+  if (r.folder && host == r.host) return Place{r.folder->fd, r.leaf};
+  return Place{AT_FDCWD, host};
+}
+
+Place PlaceOf(const ResolvedPath& r) { return PlaceOf(r, r.host); }
+
 // Stores the record of an existing file or folder (not a link). The
 // attribute goes first and the bit after it, so that the bit never points at
 // a missing record.
@@ -125,7 +141,8 @@ bool WriteRecord(const ResolvedPath& path, const Record& r) {
   const Keeping k = KeepingOf(r, S_ISDIR(mode));
   if (!k.text.empty() && setxattr(host, kAttrsName, k.text.data(), k.text.size(), 0) != 0) return false;
   const mode_t wanted = ModeKeeping(mode, k);
-  if (wanted != (mode & 07777) && fchmodat(AtFolder(path), AtName(path), wanted, 0) != 0) return false;
+  const Place at = PlaceOf(path);
+  if (wanted != (mode & 07777) && fchmodat(at.folder, at.Name(), wanted, 0) != 0) return false;
   if (k.text.empty() && (mode & kRecordBit)) removexattr(host, kAttrsName);
   return true;
 }
@@ -179,20 +196,6 @@ bool FollowInside(std::string& host, struct stat& st) {
   host = real;
   if (stat(host.c_str(), &st) != 0) return Fail(ErrorFromErrno(errno));
   return true;
-}
-
-// Where a file call opens a file: by its name in its open folder, or by its
-// host path (a link followed, or a folder not held open).
-struct Place {
-  int folder = AT_FDCWD;
-  std::string name;
-  const char* Name() const { return name.c_str(); }
-  int FolderFd() const { return folder == AT_FDCWD ? -1 : folder; }
-};
-
-Place PlaceOf(const ResolvedPath& r, const std::string& host) {
-  if (r.folder && host == r.host) return Place{r.folder->fd, r.leaf};
-  return Place{AT_FDCWD, host};
 }
 
 // An existing file whose contents are about to be read: a folder, a locked
@@ -517,8 +520,9 @@ bool DeleteFile(const String& path) {
     if (attrs & (kFileAttributeDirectory | kFileAttributeReadOnly)) return sim::Fail(kErrorAccessDenied);
     if (record.locked) return sim::Fail(kErrorSharingViolation);
   }
-  if (unlinkat(sim::AtFolder(r), sim::AtName(r), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
-  sim::NoteEntryChanged(r.host, false, r.folder ? r.folder->fd : -1);
+  const sim::Place at = sim::PlaceOf(r);
+  if (unlinkat(at.folder, at.Name(), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(r.host, false, at.FolderFd());
   return sim::Succeed();
 }
 
@@ -531,8 +535,9 @@ bool CreateDirectory(const String& path) {
   if (r.isRoot) return sim::Fail(kErrorAccessDenied);
   if (r.exists) return sim::Fail(kErrorAlreadyExists);
   if (!r.parentExists) return sim::Fail(kErrorPathNotFound);
-  if (mkdirat(sim::AtFolder(r), sim::AtName(r), 0755) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
-  sim::NoteEntryChanged(r.host, true, r.folder ? r.folder->fd : -1);
+  const sim::Place at = sim::PlaceOf(r);
+  if (mkdirat(at.folder, at.Name(), 0755) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(r.host, true, at.FolderFd());
   return sim::Succeed();
 }
 
@@ -541,10 +546,11 @@ bool RemoveDirectory(const String& path) {
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
   if (r.isRoot) return sim::Fail(kErrorAccessDenied);
+  const sim::Place at = sim::PlaceOf(r);
   if (sim::IsLink(r)) {
     // A junction goes by itself; what it points at stays untouched.
-    if (unlinkat(sim::AtFolder(r), sim::AtName(r), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
-    sim::NoteEntryChanged(r.host, false, r.folder ? r.folder->fd : -1);
+    if (unlinkat(at.folder, at.Name(), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+    sim::NoteEntryChanged(r.host, false, at.FolderFd());
     return sim::Succeed();
   }
   sim::Record record = sim::ReadRecord(r.host, r.st.st_mode);
@@ -552,11 +558,11 @@ bool RemoveDirectory(const String& path) {
   if (!(attrs & kFileAttributeDirectory)) return sim::Fail(kErrorDirectory);
   if (attrs & kFileAttributeReadOnly) return sim::Fail(kErrorAccessDenied);
   if (record.locked) return sim::Fail(kErrorSharingViolation);
-  if (unlinkat(sim::AtFolder(r), sim::AtName(r), AT_REMOVEDIR) != 0) {
+  if (unlinkat(at.folder, at.Name(), AT_REMOVEDIR) != 0) {
     int e = errno;
     return sim::Fail(e == EEXIST ? kErrorDirNotEmpty : sim::ErrorFromErrno(e));
   }
-  sim::NoteEntryChanged(r.host, false, r.folder ? r.folder->fd : -1);
+  sim::NoteEntryChanged(r.host, false, at.FolderFd());
   sim::ForgetFolderMappingsUnder(r.host);
   return sim::Succeed();
 }

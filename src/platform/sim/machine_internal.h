@@ -42,10 +42,6 @@ struct ResolvedPath {
   std::string leaf;
 };
 
-// Where the *at calls find a resolved path: by its name in the open parent,
-// else by its whole host path.
-inline int AtFolder(const ResolvedPath& r) { return r.folder ? r.folder->fd : AT_FDCWD; }
-inline const char* AtName(const ResolvedPath& r) { return r.folder ? r.leaf.c_str() : r.host.c_str(); }
 
 // Maps a Windows path on drive C: like Machine::HostPath, with the details the
 // file calls need to choose between "file not found" and "path not found".

@@ -39,10 +39,9 @@ bool InUse(const String& path) {
 }
 
 // A name beside the target for a copy in progress: ".zxtmp-<process>-<n>".
-String TemporaryBeside(const String& target, unsigned attempt) {
+String TemporaryBeside(const String& target) {
   static std::atomic<unsigned> next{0};
-  return ExtractFilePath(target) + u".zxtmp-" + IntToStr(::GetCurrentProcessId()) + u"-" +
-         IntToStr(next++) + u"-" + IntToStr(attempt);
+  return ExtractFilePath(target) + u".zxtmp-" + IntToStr(::GetCurrentProcessId()) + u"-" + IntToStr(next++);
 }
 
 FindData ToFindData(const WIN32_FIND_DATAW& found) {
@@ -98,7 +97,7 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   }
   String temporary;
   for (unsigned attempt = 0; temporary.empty(); ++attempt) {
-    const String candidate = TemporaryBeside(target, attempt);
+    const String candidate = TemporaryBeside(target);
     // Where the temporary name would not fit the path limit, the copy goes
     // to the target straight away.
     if (candidate.size() >= MAX_PATH && !StartsWith(candidate, u"\\\\?\\")) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <set>
@@ -147,10 +148,14 @@ inline void WritePackage(const TempMachine& m, const PackageSpec& spec, const St
 }
 
 // Records what a worker writes to its label and bar, in order: "text:<caption>"
-// and "bar:<position>".
+// and "bar:<position>". onText, when set, sees each caption on the worker's own
+// thread, so a test can act at an exact point of a run.
 class Recorder : public win::StatusLine, public win::ProgressIndicator {
  public:
-  void SetStatusText(const String& text) override { events.push_back("text:" + U(text)); }
+  void SetStatusText(const String& text) override {
+    events.push_back("text:" + U(text));
+    if (onText) onText(text);
+  }
   int Position() const override { return position; }
   void SetPosition(int value) override {
     position = value;
@@ -171,6 +176,7 @@ class Recorder : public win::StatusLine, public win::ProgressIndicator {
   }
   std::vector<std::string> events;
   int position = 0;
+  std::function<void(const String&)> onText;
 };
 
 // The screen side of a worker: the recorder, the message boxes shown, the

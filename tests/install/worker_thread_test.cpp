@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "install/package_fixture.h"
@@ -26,12 +27,21 @@ TEST(InstallWorker, PausesBetweenOperationsAndGoesOnWhenResumed) {
   EXPECT_FALSE(worker->Finished());
   EXPECT_FALSE(rig.m.Exists(rig.ProgramFolder()));
 
+  // Pause again in the middle of the copies: asked from the worker's own
+  // thread as it names f20.dll, so it stops at the next pause point however
+  // fast the copies run.
+  std::promise<void> asked;
+  rig.screen.recorder.onText = [&](const String& text) {
+    if (!text.ends_with(u"\\lib\\f20.dll")) return;
+    worker->Suspend();
+    asked.set_value();
+  };
   worker->Resume();
-  // Pause again somewhere in the middle of the copies.
-  while (!rig.m.Exists(rig.ProgramFolder() + u"\\lib\\f20.dll") && !worker->Finished())
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  worker->Suspend();
+  // The worker is running again once it has asked; only then does waiting
+  // for its pause mean the pause in the middle.
+  ASSERT_EQ(asked.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
   worker->WaitUntilPaused();
+  rig.screen.recorder.onText = nullptr;
   ASSERT_FALSE(worker->Finished());
   const std::set<std::string> paused = DriveEntries(rig.m);
   const size_t events = rig.screen.recorder.events.size();

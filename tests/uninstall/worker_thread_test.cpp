@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "install/package_fixture.h"
@@ -29,11 +30,20 @@ TEST(UninstallWorker, PausesBetweenOperationsAndGoesOnWhenResumed) {
   worker->WaitUntilPaused();
   EXPECT_TRUE(rig.m.Exists(kDesktop + u"\\Zorvex7 Mouse.lnk"));
 
+  // Pause again as the worker names f20.dll, asked from its own thread, so it
+  // stops at the next pause point however fast the deletes run.
+  std::promise<void> asked;
+  screen.recorder.onText = [&](const String& text) {
+    if (!text.ends_with(u"\\lib\\f20.dll")) return;
+    worker->Suspend();
+    asked.set_value();
+  };
   worker->Resume();
-  while (rig.m.Exists(rig.ProgramFolder() + u"\\lib\\f20.dll") && !worker->Finished())
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  worker->Suspend();
+  // The worker is running again once it has asked; only then does waiting
+  // for its pause mean the pause in the middle.
+  ASSERT_EQ(asked.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
   worker->WaitUntilPaused();
+  screen.recorder.onText = nullptr;
   ASSERT_FALSE(worker->Finished());
   const std::set<std::string> paused = DriveEntries(rig.m);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -289,12 +289,17 @@ TEST_F(Finish, FinishStartsTheLauncherOrTheSoundProductDirectly) {
 }
 
 // A worker that works in small steps with a pause point between them and
-// reports completion as the install worker does.
+// reports completion as the install worker does. It does not pass its fifth
+// step before the test has clicked Cancel (or ten seconds have passed), so
+// however slowly the click arrives, the run is still going when it does.
 class StepWorker : public win::Thread {
  public:
-  StepWorker(win::WindowHandle window, std::atomic<int>& steps) : window_(window), steps_(steps) {}
+  StepWorker(win::WindowHandle window, std::atomic<int>& steps, const std::atomic<bool>& cancelClicked)
+      : window_(window), steps_(steps), cancelClicked_(cancelClicked) {}
   void Execute() override {
     for (int i = 0; i < 40; ++i) {
+      for (int waited = 0; i == 5 && !cancelClicked_ && waited < 10000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
       win::PausePoint();
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       ++steps_;
@@ -305,6 +310,7 @@ class StepWorker : public win::Thread {
  private:
   win::WindowHandle window_;
   std::atomic<int>& steps_;
+  const std::atomic<bool>& cancelClicked_;
 };
 
 class CancelRun : public ::testing::Test {
@@ -315,11 +321,12 @@ class CancelRun : public ::testing::Test {
     run = std::make_unique<WizardRun>();
     Hold(*run);
     run->Call([this] {
-      FInstall->StartOwnedWorker(std::make_unique<StepWorker>(FInstall->Handle(), steps));
+      FInstall->StartOwnedWorker(std::make_unique<StepWorker>(FInstall->Handle(), steps, cancelClicked));
       FInstall->Show();
     });
     ASSERT_EQ(run->driver->WaitForm("FInstall"), "");
     ASSERT_EQ(run->driver->Click("FInstall", "bt_Cancel"), "");
+    cancelClicked = true;
     ASSERT_EQ(run->driver->WaitForm("FCancelConfirm"), "");
   }
   // Whether the worker, once it reached its next pause point, stays there.
@@ -330,6 +337,7 @@ class CancelRun : public ::testing::Test {
     return steps == before && steps < 40;
   }
   std::atomic<int> steps{0};
+  std::atomic<bool> cancelClicked{false};
   MiniPackage p;
   std::unique_ptr<WizardRun> run;
 };

@@ -80,8 +80,9 @@ click FSeriesSelect.bt_Next
 wait FEULA
 snapshot FEULA 04-licence.png
 click FEULA.bt_Next
+snapshot FInstall 05-install.png
 wait FFinish
-snapshot FFinish 05-finish.png
+snapshot FFinish 06-finish.png
 click FFinish.bt_Finish
 wait end 0
 SCRIPT
@@ -115,10 +116,10 @@ if [ "${DEMO:-}" = "uninstall" ]; then
   cat > demo/uninstall.script <<'SCRIPT'
 timeout 30
 wait FUninstallConfirm
-snapshot FUninstallConfirm 06-uninstall-confirm.png
+snapshot FUninstallConfirm 07-uninstall-confirm.png
 click FUninstallConfirm.bt_OK
 wait FFinish
-snapshot FFinish 07-uninstall-finish.png
+snapshot FFinish 08-uninstall-finish.png
 click FFinish.bt_Finish
 wait end 0
 SCRIPT

@@ -1,4 +1,5 @@
-// Drawing a licence screen headless with real fonts: a 632 x 456 form with a
+// Drawing a licence screen headless with real fonts: a 632 x 456 shaped form
+// (its outline a rectangle a row, as a skin's outline is made) with a
 // background picture, eight labels, a progress bar, four buttons and a
 // rich-text view holding a 30 000-character licence.
 //
@@ -30,6 +31,18 @@ win::Form* BuildScreen() {
   for (int y = 0; y < 456; ++y)
     for (int x = 0; x < 632; ++x) picture.SetPixel(x, y, win::RGB(20 + y / 8, 24 + x / 16, 60));
   background->SetPicture(picture);
+  // Rounded corners and a notch in the left edge: one or two runs a row.
+  win::Region outline;
+  for (int y = 0; y < 456; ++y) {
+    const int edge = y < 16 ? 16 - y : (y >= 440 ? y - 439 : 0);
+    if (y >= 200 && y < 260) {
+      outline.AddRect(win::Rect{edge, y, 40, y + 1});
+      outline.AddRect(win::Rect{60, y, 632 - edge, y + 1});
+    } else {
+      outline.AddRect(win::Rect{edge, y, 632 - edge, y + 1});
+    }
+  }
+  form->SetWindowRgn(outline);
   for (int i = 0; i < 8; ++i) {
     auto* label = form->Create<win::Label>(u"lb_Text" + win::IntToStr(i));
     label->SetBounds(192, 40 + 18 * i, 400, 18);

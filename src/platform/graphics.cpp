@@ -121,6 +121,19 @@ bool Region::Contains(int32_t x, int32_t y) const {
   return false;
 }
 
+std::vector<uint8_t> Region::Mask(int32_t width, int32_t height) const {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  std::vector<uint8_t> mask(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  for (const Rect& r : rects_) {
+    const int32_t left = std::max(r.left, 0), right = std::min(r.right, width);
+    if (left >= right) continue;
+    for (int32_t y = std::max(r.top, 0); y < std::min(r.bottom, height); ++y)
+      std::fill_n(mask.begin() + static_cast<ptrdiff_t>(y) * width + left, right - left, uint8_t{1});
+  }
+  return mask;
+}
+
 Rect Region::BoundingBox() const {
   if (rects_.empty()) return Rect{};
   Rect box = rects_.front();

@@ -118,6 +118,10 @@ class Region {
   void AddRect(const Rect& rect);      // RGN_OR with one rectangle
   bool Empty() const { return rects_.empty(); }
   bool Contains(int32_t x, int32_t y) const;
+  // One byte per point of the width x height area from (0, 0), row by row:
+  // 1 inside the region, 0 outside. Built once for a whole picture, where
+  // asking Contains for every point would go through every rectangle.
+  std::vector<uint8_t> Mask(int32_t width, int32_t height) const;
   Rect BoundingBox() const;  // the empty rectangle 0,0,0,0 for an empty region
   const std::vector<Rect>& Rects() const { return rects_; }
   // The same set of points, whatever rectangles describe it.

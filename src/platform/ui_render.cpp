@@ -34,13 +34,14 @@ void PaintChildren(Control& parent, Bitmap& target) {
     PaintChildren(*child, layer);
     const Rect r = child->BoundsRect();
     const Region* region = child->WindowRgn();
+    const std::vector<uint8_t> inside = region ? region->Mask(layer.Width(), layer.Height()) : std::vector<uint8_t>{};
     for (int32_t y = 0; y < layer.Height(); ++y) {
       const int32_t ty = r.top + y;
       if (ty < 0 || ty >= target.Height()) continue;
       for (int32_t x = 0; x < layer.Width(); ++x) {
         const int32_t tx = r.left + x;
         if (tx < 0 || tx >= target.Width()) continue;
-        if (region && !region->Contains(x, y)) continue;
+        if (region && !inside[static_cast<size_t>(y) * layer.Width() + x]) continue;
         target.Row(ty)[tx] = layer.Row(y)[x];
       }
     }
@@ -55,9 +56,10 @@ Bitmap RenderForm(Form& form) {
   form.PaintDefault(canvas);
   PaintChildren(form, picture);
   if (const Region* region = form.WindowRgn()) {
+    const std::vector<uint8_t> inside = region->Mask(picture.Width(), picture.Height());
     for (int32_t y = 0; y < picture.Height(); ++y)
       for (int32_t x = 0; x < picture.Width(); ++x)
-        if (!region->Contains(x, y)) picture.Row(y)[x] = kDesktopColor;
+        if (!inside[static_cast<size_t>(y) * picture.Width() + x]) picture.Row(y)[x] = kDesktopColor;
   }
   return picture;
 }

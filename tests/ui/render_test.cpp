@@ -169,6 +169,23 @@ TEST(Render, FormWithPictureLabelsBarAndSkinDrawsAsShown) {
   win::SetFixedTextMetrics(false);
 }
 
+// The mask a picture is cut with marks exactly the points Contains finds,
+// whether rectangles overlap, reach past the picture or lie wholly outside.
+TEST(Render, RegionMaskMarksThePointsTheRegionContains) {
+  win::Region region;
+  region.AddRect(win::Rect{2, 1, 9, 4});
+  region.AddRect(win::Rect{5, 3, 14, 7});    // overlaps, and runs past the right edge
+  region.AddRect(win::Rect{-4, -2, 1, 2});   // starts above and left of the picture
+  region.AddRect(win::Rect{20, 20, 30, 30}); // wholly outside
+  const int w = 12, h = 6;
+  const std::vector<uint8_t> mask = region.Mask(w, h);
+  ASSERT_EQ(mask.size(), static_cast<size_t>(w * h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) EXPECT_EQ(mask[y * w + x] != 0, region.Contains(x, y)) << x << "," << y;
+  EXPECT_TRUE(win::Region{}.Mask(3, 2) == std::vector<uint8_t>(6, 0));
+  EXPECT_TRUE(region.Mask(0, 5).empty());
+}
+
 TEST(Render, RealFontsMeasureAndDrawText) {
   win::SetFixedTextMetrics(false);
   win::Font tahoma;  // Tahoma, height -11

@@ -45,6 +45,14 @@ Control::Control(Component* owner, StringView className, bool topLevel) : Compon
 }
 
 Control::~Control() {
+  // A form that lives on forgets a focus inside this control.
+  if (Form* form = ParentForm(); form != nullptr && form != this) {
+    for (Control* c = form->activeControl_; c != nullptr; c = c->Parent())
+      if (c == this) {
+        form->activeControl_ = nullptr;
+        break;
+      }
+  }
   GetApplication().ControlGone(this);
   for (Control* child : children_) child->parent_ = nullptr;
   if (parent_) parent_->RemoveChild(this);

@@ -57,6 +57,12 @@ constexpr uint32_t kCmMouseLeave = 0xB014;
 
 constexpr int kWheelDelta = 120;
 
+// Virtual-key codes the forms answer.
+constexpr uint16_t kVkTab = 0x09;
+constexpr uint16_t kVkReturn = 0x0D;
+constexpr uint16_t kVkEscape = 0x1B;
+constexpr uint16_t kVkSpace = 0x20;
+
 // SetWindowPos flags seen in WM_WINDOWPOSCHANGING.
 constexpr uint32_t kSwpShowWindow = 0x0040;
 constexpr uint32_t kSwpHideWindow = 0x0080;
@@ -95,7 +101,8 @@ class Control;
 class Form;
 
 enum class MouseButton { Left, Right, Middle };
-using ShiftState = uint32_t;  // unused bits of the toolkit's TShiftState
+using ShiftState = uint32_t;  // the toolkit's TShiftState bits
+constexpr ShiftState kSsShift = 1;
 
 enum class CloseAction { None, Hide, Free, Minimize };
 enum class Alignment { LeftJustify, RightJustify, Center };
@@ -258,6 +265,14 @@ class Control : public Component {
   // Fires OnClick (buttons: what a click or the space key does).
   virtual void Click();
 
+  // Keyboard focus. Buttons, check boxes and radio buttons are tab stops;
+  // the form keeps which control has the focus (Form::ActiveControl).
+  virtual bool TabStop() const { return false; }
+  // A tab stop that shows and is enabled, with every parent enabled.
+  bool CanFocus() const;
+  bool Focused() const;
+  void SetFocus();  // does nothing when it cannot take the focus
+
  protected:
   // A top-level window (a form's) is published so other programs find it.
   Control(Component* owner, StringView className, bool topLevel);
@@ -324,6 +339,7 @@ class Label : public Control {
 class Button : public Control {
  public:
   explicit Button(Component* owner);
+  bool TabStop() const override { return true; }
   bool Pressed() const { return pressed_; }  // BM_SETSTATE
   void PaintDefault(Canvas& canvas) override;
 
@@ -340,6 +356,7 @@ class Button : public Control {
 class ButtonControl : public Control {
  public:
   ButtonControl(Component* owner, StringView className);
+  bool TabStop() const override { return true; }
   bool Checked() const { return checked_; }
   virtual void SetChecked(bool checked);
   bool Pressed() const { return pressed_; }
@@ -537,6 +554,21 @@ class Form : public Control {
   void Close();
   bool CloseQuery();
 
+  // The control with the keyboard focus (null for none). Changing it sends
+  // WM_KILLFOCUS to the one that had it and WM_SETFOCUS to the new one. When
+  // the form shows, the focus goes to its first tab stop unless a control
+  // that can take it has it already.
+  Control* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(Control* control);
+  // Tab and Shift+Tab: the next (or previous) control that can take the
+  // focus, in creation order through the form's controls, round and round.
+  void SelectNext(bool forward);
+  // Keys typed while the form is active: Tab moves the focus; any other key
+  // goes to the focused control as WM_KEYDOWN / WM_KEYUP (a button clicks on
+  // Space released or on Enter; a check box or radio button on Space).
+  void KeyDown(uint16_t key, ShiftState shift);
+  void KeyUp(uint16_t key, ShiftState shift);
+
   bool AlphaBlend() const { return alphaBlend_; }
   void SetAlphaBlend(bool value) { alphaBlend_ = value; }
   uint8_t AlphaBlendValue() const { return alphaBlendValue_; }
@@ -563,6 +595,7 @@ class Form : public Control {
 
  private:
   friend class Application;
+  friend class Control;
   void ShowWindowNow(bool show);
 
   BorderStyle borderStyle_ = BorderStyle::Sizeable;
@@ -574,6 +607,7 @@ class Form : public Control {
   uint8_t alphaBlendValue_ = 255;
   bool created_ = false;
   bool shownBefore_ = false;
+  Control* activeControl_ = nullptr;
 };
 
 // Draws a form as it shows on the screen: background, graphic controls, then

@@ -164,6 +164,19 @@ void Button::WndProc(Message& m) {
       }
       return;
     }
+    case kWmKeyDown:
+      // Space presses it and clicks when released; Enter clicks at once.
+      Control::WndProc(m);
+      if (m.wParam == kVkSpace) Perform(kBmSetState, 1, 0);
+      else if (m.wParam == kVkReturn) Click();
+      return;
+    case kWmKeyUp:
+      Control::WndProc(m);
+      if (m.wParam == kVkSpace && pressed_) {
+        Perform(kBmSetState, 0, 0);
+        Click();
+      }
+      return;
     case kBmSetState:
       pressed_ = m.wParam != 0;
       return;
@@ -215,6 +228,18 @@ void ButtonControl::WndProc(Message& m) {
       }
       return;
     }
+    case kWmKeyDown:
+      // Space presses it and clicks (toggles or ticks) when released.
+      Control::WndProc(m);
+      if (m.wParam == kVkSpace) Perform(kBmSetState, 1, 0);
+      return;
+    case kWmKeyUp:
+      Control::WndProc(m);
+      if (m.wParam == kVkSpace && pressed_) {
+        Perform(kBmSetState, 0, 0);
+        Click();
+      }
+      return;
     case kBmSetState:
       pressed_ = m.wParam != 0;
       return;

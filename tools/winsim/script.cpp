@@ -136,6 +136,10 @@ class ScriptRunner {
       if (words.size() != 2) return "close takes a form name";
       return Request(words[1], {"close", words[1]});
     }
+    if (action == "key") {
+      if (words.size() != 3) return "key takes a form name and a key";
+      return Request(words[1], {"key", words[1], words[2]});
+    }
     if (action == "snapshot") {
       if (words.size() != 3) return "snapshot takes a form name and a file";
       std::string path = words[2];

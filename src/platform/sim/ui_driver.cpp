@@ -137,6 +137,7 @@ std::string DescribeUi(win::Application& app) {
       Field(row, "visible", Flag(c->Visible()));
       Field(row, "showing", Flag(c->Showing()));
       Field(row, "enabled", Flag(c->Enabled()));
+      Field(row, "focused", Flag(c->Focused()));
       if (auto* b = dynamic_cast<win::ButtonControl*>(c)) Field(row, "checked", Flag(b->Checked()));
       if (auto* p = dynamic_cast<win::ProgressBar*>(c)) Field(row, "position", std::to_string(p->Position()));
       if (auto* s = dynamic_cast<win::ScrollBar*>(c)) Field(row, "position", std::to_string(s->Position()));
@@ -189,6 +190,24 @@ void ClickControl(win::Application& app, Control* control) {
   control->Perform(win::kWmLButtonUp, 0, point);
 }
 
+// A key as a script names it: Tab, Shift+Tab, Space, Enter, Escape.
+bool ParseKey(const std::string& name, uint16_t& key, win::ShiftState& shift) {
+  static const std::pair<const char*, uint16_t> kKeys[] = {
+      {"Tab", win::kVkTab}, {"Space", win::kVkSpace}, {"Enter", win::kVkReturn}, {"Escape", win::kVkEscape}};
+  std::string rest = name;
+  shift = 0;
+  if (rest.rfind("Shift+", 0) == 0) {
+    shift = win::kSsShift;
+    rest = rest.substr(6);
+  }
+  for (const auto& [word, code] : kKeys)
+    if (rest == word) {
+      key = code;
+      return true;
+    }
+  return false;
+}
+
 bool ParseInt(const std::string& text, int& value) {
   int32_t v = 0;
   if (!win::TryStrToInt(win::FromUtf8(text), v)) return false;
@@ -204,7 +223,7 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     reply("", DescribeUi(app));
     return;
   }
-  const size_t wantedArgs = action == "close" ? 2 : action == "click" ? 3 : action == "snapshot" ? 3
+  const size_t wantedArgs = action == "close" ? 2 : action == "click" || action == "key" ? 3 : action == "snapshot" ? 3
                           : action == "tick" || action == "wheel" ? 4 : 0;
   if (wantedArgs == 0) {
     reply("unknown action \"" + action + "\"", "");
@@ -238,6 +257,18 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
   if (action == "close") {
     reply("", "");
     form->Perform(win::kWmClose);
+    return;
+  }
+  if (action == "key") {
+    uint16_t key = 0;
+    win::ShiftState shift = 0;
+    if (!ParseKey(words[2], key, shift)) {
+      reply("unknown key \"" + words[2] + "\" (Tab, Shift+Tab, Space, Enter or Escape)", "");
+      return;
+    }
+    reply("", "");
+    form->KeyDown(key, shift);
+    form->KeyUp(key, shift);
     return;
   }
   Control* control = FindControlOf(*form, words[2]);
@@ -347,6 +378,8 @@ std::string UiDriver::Wheel(const std::string& form, const std::string& control,
 }
 
 std::string UiDriver::Close(const std::string& form) { return Request({"close", form}); }
+
+std::string UiDriver::Key(const std::string& form, const std::string& key) { return Request({"key", form, key}); }
 
 std::string UiDriver::Snapshot(const std::string& form, const std::string& hostPath) {
   return Request({"snapshot", form, hostPath});

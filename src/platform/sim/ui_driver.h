@@ -17,12 +17,14 @@
 //                  form     name= class= handle= visible= shown= active= modal=
 //                           caption= bounds=L,T,W,H alpha=
 //                  control  form= name= class= handle= visible= showing=
-//                           enabled= checked= position= caption= bounds=
+//                           enabled= focused= checked= position= caption= bounds=
 //                (checked only for check boxes and radio buttons, position
 //                only for progress and scroll bars)
 //   <pid>.req    requests, appended under flock: "<id>\t<action>\t<arg>..."
 //   <pid>.rep    replies, appended: "<id>\tok" or "<id>\terror\t<message>"
 // Actions: click FORM CONTROL | tick FORM CONTROL 0|1 | wheel FORM CONTROL N |
+//          key FORM KEY (Tab, Shift+Tab, Space, Enter, Escape: pressed and
+//          released on the form, the focused control gets it) |
 //          close FORM | snapshot FORM HOSTPATH | state
 #pragma once
 
@@ -88,6 +90,7 @@ class UiDriver {
   std::string WaitForm(const std::string& form);    // until it is shown
   std::string WaitEnd();                            // until the application terminates
   std::string Click(const std::string& form, const std::string& control);
+  std::string Key(const std::string& form, const std::string& key);
   std::string Tick(const std::string& form, const std::string& control, bool checked);
   std::string Wheel(const std::string& form, const std::string& control, int notches);
   std::string Close(const std::string& form);

@@ -308,6 +308,16 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
       Ui().captured = nullptr;
       return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+      // The form is one window: keys go to the model, which knows the
+      // focused control.
+      const ShiftState shift = ::GetKeyState(VK_SHIFT) < 0 ? kSsShift : 0;
+      const auto key = static_cast<uint16_t>(wParam);
+      if (msg == WM_KEYDOWN) form.KeyDown(key, shift);
+      else form.KeyUp(key, shift);
+      return 0;
+    }
     case WM_MOUSEWHEEL:
       // Screen coordinates, as the model's forms expect them.
       form.Perform(kWmMouseWheel, wParam, lParam);

@@ -152,6 +152,8 @@ void Button::WndProc(Message& m) {
   // system's button does (hooks see every step).
   switch (m.msg) {
     case kWmLButtonDown:
+      // A button pressed with the mouse takes the focus, as the system's does.
+      SetFocus();
       Control::WndProc(m);
       Perform(kBmSetState, 1, 0);
       return;
@@ -216,6 +218,8 @@ void ButtonControl::SetChecked(bool checked) {
 void ButtonControl::WndProc(Message& m) {
   switch (m.msg) {
     case kWmLButtonDown:
+      // A button pressed with the mouse takes the focus, as the system's does.
+      SetFocus();
       Control::WndProc(m);
       Perform(kBmSetState, 1, 0);
       return;

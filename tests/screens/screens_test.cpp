@@ -186,6 +186,46 @@ TEST(Series, DefaultChoiceAndTheFifthSeries) {
   EXPECT_EQ(run.Call([] { return FSeriesSelect->TickedIndex(); }), 4);
 }
 
+// The name of the control with the focus on a form ("" for none).
+std::string FocusedOn(WizardRun& run, const char16_t* form) {
+  return run.Call([form] {
+    const win::Control* c = win::GetApplication().FindForm(form)->ActiveControl();
+    return c ? win::ToUtf8(c->Name()) : std::string();
+  });
+}
+
+// Tab (or Shift+Tab) until the control has the focus; false when the round
+// comes back without it.
+bool TabTo(WizardRun& run, const char* form, const char* control, const char* key = "Tab") {
+  const std::u16string formName = win::FromUtf8(form);
+  for (int i = 0; i < 30; ++i) {
+    if (FocusedOn(run, formName.c_str()) == control) return true;
+    if (!run.driver->Key(form, key).empty()) return false;
+  }
+  return false;
+}
+
+TEST(Keyboard, TheWizardGoesOnAndBackWithTabSpaceAndEnter) {
+  MiniPackage p;
+  p.SetupIni(kSetup);
+  p.Language("English");
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  // The screen came up with the focus on one of its controls.
+  EXPECT_NE(FocusedOn(run, u"FWelcome"), "");
+  ASSERT_TRUE(TabTo(run, "FWelcome", "bt_Next"));
+  ASSERT_EQ(run.driver->Key("FWelcome", "Enter"), "");
+  ASSERT_EQ(run.driver->WaitForm("FEULA"), "");
+  ASSERT_TRUE(TabTo(run, "FEULA", "bt_Previous", "Shift+Tab"));
+  ASSERT_EQ(run.driver->Key("FEULA", "Space"), "");
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  // A key the forms do not know is refused by name.
+  EXPECT_NE(run.driver->Key("FWelcome", "F5").find("unknown key"), std::string::npos);
+  ASSERT_TRUE(TabTo(run, "FWelcome", "bt_Cancel"));
+  ASSERT_EQ(run.driver->Key("FWelcome", "Space"), "");
+  ASSERT_EQ(run.driver->WaitForm("FCancel"), "");
+}
+
 // What the finish screen of an install writes and starts.
 class FinishScene {
  public:

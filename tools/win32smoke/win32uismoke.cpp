@@ -198,6 +198,30 @@ void CheckWindows() {
   CHECK(clicks == 1, "a disabled button takes no click");
   button->SetEnabled(true);
 
+  // Keys typed on the form's window reach the focused control: the button
+  // clicks on Space, Tab moves on to the check box, Shift+Tab back.
+  const auto typeKey = [&app, hwnd](WPARAM key, bool shift = false) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    ::PostMessageW(hwnd, WM_KEYDOWN, key, 1);
+    ::PostMessageW(hwnd, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+    Pump(app, 100);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+  };
+  button->SetFocus();
+  typeKey(VK_SPACE);
+  CHECK(clicks == 2, "Space on the focused button clicks it", std::to_string(clicks));
+  typeKey(VK_TAB);
+  typeKey(VK_SPACE);
+  CHECK(box->Focused() && !box->Checked(), "Tab moves the focus on and Space toggles the check box");
+  typeKey(VK_TAB, true);
+  typeKey(VK_RETURN);
+  CHECK(button->Focused() && clicks == 3, "Shift+Tab goes back and Enter clicks the button",
+        std::to_string(clicks));
+
   // Posts from a worker arrive on the loop's thread, in order: through the
   // model's queue (even numbers) and through the system's PostMessageW (odd
   // numbers); each stream keeps its order.

@@ -482,6 +482,11 @@ class RichEdit : public Control {
   int32_t topLine_ = 0;
 };
 
+// The lines a text is drawn as with word wrap in the given width (labels
+// with WordWrap, the rich-text view): line breaks kept, then breaks at
+// blanks or between Chinese, Japanese and Korean characters.
+StringList WordWrapLines(const Font& font, StringView text, int32_t width);
+
 // Rich text to plain text: groups, control words, \par and \line as line
 // breaks, \tab, \'hh in the document's code page, \uN with its fallback
 // skipped; destinations that are not body text (font and colour tables,

@@ -49,8 +49,29 @@ class CharWidths {
   std::unordered_map<char16_t, int32_t> widths_;
 };
 
-// Word wrap as DrawText's DT_WORDBREAK: break at the last blank that fits; a
-// word wider than the line is broken where it stops fitting.
+// Chinese, Japanese and Korean text has no blanks between words: a line may
+// break before or after any of its characters (ideographs, kana, Hangul,
+// their punctuation and full-width forms).
+bool IsCjk(char16_t c) {
+  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
+         (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+// Marks that never begin a line: closing punctuation and the long vowel mark.
+bool NeverStartsALine(char16_t c) {
+  return StringView(u"\u3001\u3002\uFF0C\uFF0E\u300D\u300F\uFF09\u3011\u30FC\uFF01\uFF1F\uFF1A\uFF1B").find(c) !=
+         StringView::npos;
+}
+
+// Whether a line may break between line[at - 1] and line[at] without a blank.
+bool BreaksBetween(const String& line, size_t at) {
+  if (at == 0 || at >= line.size() || NeverStartsALine(line[at])) return false;
+  return IsCjk(line[at - 1]) || IsCjk(line[at]);
+}
+
+// Word wrap as DrawText's DT_WORDBREAK: break at the last blank, or between
+// the characters of Chinese, Japanese or Korean text, that fits; a word wider
+// than the line is broken where it stops fitting.
 void WrapLine(CharWidths& widthOf, const String& line, int32_t width, StringList& out, size_t maxLines) {
   if (line.empty()) {
     out.push_back(String());
@@ -58,19 +79,25 @@ void WrapLine(CharWidths& widthOf, const String& line, int32_t width, StringList
   }
   size_t start = 0;
   while (start < line.size() && out.size() < maxLines) {
-    size_t end = start, lastBlank = String::npos;
+    size_t end = start, lastBlank = String::npos, lastBreak = String::npos;
     int32_t used = 0;
     while (end < line.size() && used + widthOf(line[end]) <= width) {
       used += widthOf(line[end]);
       if (line[end] == u' ') lastBlank = end;
       ++end;
+      if (BreaksBetween(line, end)) lastBreak = end;
     }
     if (end >= line.size()) {
       out.push_back(line.substr(start));
       break;
     }
     if (line[end] == u' ') lastBlank = end;
-    size_t cut = lastBlank != String::npos && lastBlank > start ? lastBlank : std::max(end, start + 1);
+    // The later of the last blank and the last break between characters;
+    // with neither, where the line stops fitting.
+    size_t cut = String::npos;
+    if (lastBlank != String::npos && lastBlank > start) cut = lastBlank;
+    if (lastBreak != String::npos && lastBreak > start && (cut == String::npos || lastBreak > cut)) cut = lastBreak;
+    if (cut == String::npos) cut = std::max(end, start + 1);
     out.push_back(line.substr(start, cut - start));
     start = cut;
     while (start < line.size() && line[start] == u' ') ++start;
@@ -98,6 +125,10 @@ void DrawCaption(Canvas& canvas, const Control& control, int32_t x, int32_t y) {
 }
 
 }  // namespace
+
+StringList WordWrapLines(const Font& font, StringView text, int32_t width) {
+  return LayoutText(font, text, true, width);
+}
 
 // ---------------------------------------------------------------- Label
 

@@ -112,6 +112,29 @@ TEST(UiModel, AutoSizedLabelsFollowTheirCaption) {
   win::SetFixedTextMetrics(false);
 }
 
+// Japanese, Chinese and Korean text breaks between its characters, not only
+// at blanks, but never before a closing mark.
+TEST(UiModel, WordWrapBreaksBetweenChineseJapaneseAndKoreanCharacters) {
+  win::SetFixedTextMetrics(true);  // 10 pixels a character: ten to a line of 100
+  const win::Font font;
+  struct Case {
+    const char16_t* text;
+    StringList lines;
+  } cases[] = {
+      {u"Zorvex7 \u30BD\u30D5\u30C8\u30A6\u30A7\u30A2\u3092\u8D77\u52D5\u3057\u307E\u3059",
+       {u"Zorvex7 \u30BD\u30D5", u"\u30C8\u30A6\u30A7\u30A2\u3092\u8D77\u52D5\u3057\u307E\u3059"}},
+      {u"\u7ACB\u5373\u555F\u52D5Zorvex7", {u"\u7ACB\u5373\u555F\u52D5", u"Zorvex7"}},  // no blank at all
+      {u"\uC9C0\uAE08 \uC2E4\uD589\uD569\uB2C8\uB2E4 Zorvex7", {u"\uC9C0\uAE08 \uC2E4\uD589\uD569\uB2C8\uB2E4", u"Zorvex7"}},
+      // Nine characters and a full stop that does not fit: the stop takes the
+      // last character with it to the next line.
+      {u"\u3042\u3044\u3046\u3048\u304A\u304B\u304D\u304F\u3051\u3053\u3002",
+       {u"\u3042\u3044\u3046\u3048\u304A\u304B\u304D\u304F\u3051", u"\u3053\u3002"}},
+      {u"Plain words wrap at blanks", {u"Plain", u"words wrap", u"at blanks"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(win::WordWrapLines(font, c.text, 100), c.lines) << win::ToUtf8(c.text);
+  win::SetFixedTextMetrics(false);
+}
+
 TEST(UiModel, HooksSeeEveryMessageFirstAndChain) {
   win::ResetApplication();
   auto* form = GetApplication().CreateForm<win::Form>(u"FTest");

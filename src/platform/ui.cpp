@@ -213,7 +213,7 @@ void Control::WndProc(Message& m) {
       // Graphic controls and plain windows click on a press and release
       // inside them; buttons decide for themselves.
       if (captured && ClientRect().Contains(PointParamX(m.lParam), PointParamY(m.lParam)) &&
-          dynamic_cast<ButtonControl*>(this) == nullptr && dynamic_cast<Button*>(this) == nullptr)
+          dynamic_cast<PressableControl*>(this) == nullptr)
         Click();
       break;
     }

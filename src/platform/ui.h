@@ -336,12 +336,16 @@ class Label : public Control {
   TextLayout layout_ = TextLayout::Top;
 };
 
-class Button : public Control {
+// What push buttons, check boxes and radio buttons share, as the system's
+// buttons do: the mouse button presses it (and gives it the focus), releasing
+// it over the control clicks; Space pressed and released on the focused
+// control does the same. Each step tells the control its state with
+// BM_SETSTATE, so hooks see it.
+class PressableControl : public Control {
  public:
-  explicit Button(Component* owner);
+  PressableControl(Component* owner, StringView className);
   bool TabStop() const override { return true; }
   bool Pressed() const { return pressed_; }  // BM_SETSTATE
-  void PaintDefault(Canvas& canvas) override;
 
  protected:
   void WndProc(Message& message) override;
@@ -350,16 +354,24 @@ class Button : public Control {
   bool pressed_ = false;
 };
 
+// A push button; Enter clicks it too when it has the focus.
+class Button : public PressableControl {
+ public:
+  explicit Button(Component* owner);
+  void PaintDefault(Canvas& canvas) override;
+
+ protected:
+  void WndProc(Message& message) override;
+};
+
 // Check boxes and radio buttons: Checked sends BM_SETCHECK and fires OnClick
 // when the state changes (as the toolkit does); a click toggles a check box
 // and ticks a radio button, which unticks the radio buttons of its parent.
-class ButtonControl : public Control {
+class ButtonControl : public PressableControl {
  public:
   ButtonControl(Component* owner, StringView className);
-  bool TabStop() const override { return true; }
   bool Checked() const { return checked_; }
   virtual void SetChecked(bool checked);
-  bool Pressed() const { return pressed_; }
 
  protected:
   void WndProc(Message& message) override;
@@ -367,7 +379,6 @@ class ButtonControl : public Control {
 
  private:
   bool checked_ = false;
-  bool pressed_ = false;
 };
 
 class CheckBox : public ButtonControl {

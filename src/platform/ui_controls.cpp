@@ -173,17 +173,13 @@ void Label::PaintDefault(Canvas& canvas) {
   }
 }
 
-// ---------------------------------------------------------------- Button
+// ---------------------------------------------------------------- pressable controls
 
-Button::Button(Component* owner) : Control(owner, u"TButton") {}
+PressableControl::PressableControl(Component* owner, StringView className) : Control(owner, className) {}
 
-void Button::WndProc(Message& m) {
-  // A push button presses itself on the mouse button and clicks when it is
-  // released over it, telling itself its state with BM_SETSTATE, as the
-  // system's button does (hooks see every step).
+void PressableControl::WndProc(Message& m) {
   switch (m.msg) {
     case kWmLButtonDown:
-      // A button pressed with the mouse takes the focus, as the system's does.
       SetFocus();
       Control::WndProc(m);
       Perform(kBmSetState, 1, 0);
@@ -198,10 +194,8 @@ void Button::WndProc(Message& m) {
       return;
     }
     case kWmKeyDown:
-      // Space presses it and clicks when released; Enter clicks at once.
       Control::WndProc(m);
       if (m.wParam == kVkSpace) Perform(kBmSetState, 1, 0);
-      else if (m.wParam == kVkReturn) Click();
       return;
     case kWmKeyUp:
       Control::WndProc(m);
@@ -213,25 +207,40 @@ void Button::WndProc(Message& m) {
     case kBmSetState:
       pressed_ = m.wParam != 0;
       return;
-    case kBmGetState:
-      m.result = pressed_ ? 4 : 0;
-      return;
     default:
       Control::WndProc(m);
+  }
+}
+
+// ---------------------------------------------------------------- Button
+
+Button::Button(Component* owner) : PressableControl(owner, u"TButton") {}
+
+void Button::WndProc(Message& m) {
+  switch (m.msg) {
+    case kWmKeyDown:
+      PressableControl::WndProc(m);
+      if (m.wParam == kVkReturn) Click();
+      return;
+    case kBmGetState:
+      m.result = Pressed() ? 4 : 0;
+      return;
+    default:
+      PressableControl::WndProc(m);
   }
 }
 
 void Button::PaintDefault(Canvas& canvas) {
   canvas.brushColor = kClBtnFace;
   canvas.FillRect(ClientRect());
-  canvas.Rectangle(ClientRect(), pressed_ ? RGB(0, 84, 153) : RGB(173, 173, 173));
+  canvas.Rectangle(ClientRect(), Pressed() ? RGB(0, 84, 153) : RGB(173, 173, 173));
   const Size extent = MeasureText(GetFont(), Caption());
   DrawCaption(canvas, *this, (Width() - extent.cx) / 2, (Height() - extent.cy) / 2);
 }
 
 // ---------------------------------------------------------------- check box, radio button
 
-ButtonControl::ButtonControl(Component* owner, StringView className) : Control(owner, className) {}
+ButtonControl::ButtonControl(Component* owner, StringView className) : PressableControl(owner, className) {}
 
 void ButtonControl::SetCheckedQuietly(bool checked) {
   if (checked == checked_) return;
@@ -248,43 +257,13 @@ void ButtonControl::SetChecked(bool checked) {
 
 void ButtonControl::WndProc(Message& m) {
   switch (m.msg) {
-    case kWmLButtonDown:
-      // A button pressed with the mouse takes the focus, as the system's does.
-      SetFocus();
-      Control::WndProc(m);
-      Perform(kBmSetState, 1, 0);
-      return;
-    case kWmLButtonUp: {
-      const bool wasPressed = pressed_;
-      Control::WndProc(m);
-      if (wasPressed) {
-        Perform(kBmSetState, 0, 0);
-        if (ClientRect().Contains(PointParamX(m.lParam), PointParamY(m.lParam))) Click();
-      }
-      return;
-    }
-    case kWmKeyDown:
-      // Space presses it and clicks (toggles or ticks) when released.
-      Control::WndProc(m);
-      if (m.wParam == kVkSpace) Perform(kBmSetState, 1, 0);
-      return;
-    case kWmKeyUp:
-      Control::WndProc(m);
-      if (m.wParam == kVkSpace && pressed_) {
-        Perform(kBmSetState, 0, 0);
-        Click();
-      }
-      return;
-    case kBmSetState:
-      pressed_ = m.wParam != 0;
-      return;
     case kBmGetCheck:
       m.result = checked_ ? 1 : 0;
       return;
     case kBmSetCheck:
       return;  // the state itself is kept by SetChecked
     default:
-      Control::WndProc(m);
+      PressableControl::WndProc(m);
   }
 }
 

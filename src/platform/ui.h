@@ -306,6 +306,39 @@ class Control : public Component {
   bool mouseCaptured_ = false;
 };
 
+// A hook in front of a control's window procedure (a skin's, a screen's):
+// once installed it sees every message first and chains to the procedure it
+// replaced through CallSaved; the control gets that procedure back when the
+// hook goes.
+class WindowProcHook {
+ public:
+  explicit WindowProcHook(Control& control) : control_(&control) {}
+  ~WindowProcHook() {
+    if (installed_) control_->SetWindowProc(saved_);
+  }
+  WindowProcHook(const WindowProcHook&) = delete;
+  WindowProcHook& operator=(const WindowProcHook&) = delete;
+
+  // Puts proc in front of the control's window procedure; later calls
+  // change nothing.
+  void Install(WndMethod proc) {
+    if (installed_) return;
+    saved_ = control_->WindowProc();
+    control_->SetWindowProc(std::move(proc));
+    installed_ = true;
+  }
+  bool Installed() const { return installed_; }
+  // The procedure the hook replaced (nothing before it is installed).
+  void CallSaved(Message& message) const {
+    if (saved_) saved_(message);
+  }
+
+ private:
+  Control* control_;
+  WndMethod saved_;
+  bool installed_ = false;
+};
+
 // ---------------------------------------------------------------- controls
 
 // A label. With AutoSize (off unless set) it takes the size of its caption

@@ -16,9 +16,7 @@ TWizardForm::TWizardForm(win::Component* owner, StringView className, StringView
   if (App) SetCaption(App->productName);
 }
 
-TWizardForm::~TWizardForm() {
-  if (hooked_) SetWindowProc(savedProc_);
-}
+TWizardForm::~TWizardForm() = default;
 
 String TWizardForm::SkinFile(StringView name) {
   return ResolveSkinFile(win::ExecutableFolder(), App->languageName, String(name));
@@ -65,10 +63,7 @@ win::Button* TWizardForm::MakeButton(StringView name, StringView designedCaption
 }
 
 void TWizardForm::HookWindowProc() {
-  if (hooked_) return;
-  savedProc_ = WindowProc();
-  hooked_ = true;
-  SetWindowProc([this](win::Message& m) {
+  hook_.Install([this](win::Message& m) {
     if (!ScreenMessage(m)) PassOn(m);
   });
 }
@@ -76,7 +71,7 @@ void TWizardForm::HookWindowProc() {
 bool TWizardForm::ScreenMessage(win::Message&) { return false; }
 
 void TWizardForm::PassOn(win::Message& message) {
-  if (savedProc_) savedProc_(message);
+  hook_.CallSaved(message);
 }
 
 void TWizardForm::LoadBannerAndLogo() {

@@ -74,9 +74,8 @@ class TWizardForm : public win::Form {
   void ActivateAsStandard();
 
  private:
-  win::WndMethod savedProc_;
+  win::WindowProcHook hook_{*this};
   std::vector<std::pair<win::Button*, String>> designedCaptions_;
-  bool hooked_ = false;
   bool firstActivation_ = true;
 };
 

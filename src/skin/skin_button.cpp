@@ -2,11 +2,7 @@
 
 #include "skin/skin_windowshape.h"
 
-TskinButton::TskinButton(win::Control& button) : button_(&button) {}
-
-TskinButton::~TskinButton() {
-  if (hooked_) button_->SetWindowProc(savedProc_);
-}
+TskinButton::TskinButton(win::Control& button) : hook_(button), button_(&button) {}
 
 bool TskinButton::LoadSkin(const String& path, int32_t alignment,
                            const std::optional<ButtonCaptionColors>& colors,
@@ -23,11 +19,7 @@ bool TskinButton::LoadSkin(const String& path, int32_t alignment,
   // Frame 0 decides the outline for every look.
   engine_.ShapeWindow(*button_, composite_);
 
-  if (!hooked_) {
-    savedProc_ = button_->WindowProc();
-    button_->SetWindowProc([this](win::Message& message) { SkinWindowProc(message); });
-    hooked_ = true;
-  }
+  hook_.Hook([this](win::Message& message) { SkinWindowProc(message); });
   if (colors) colors_ = *colors;
   captionRect_ = captionRect;
   alignment_ = alignment;
@@ -35,7 +27,7 @@ bool TskinButton::LoadSkin(const String& path, int32_t alignment,
 }
 
 void TskinButton::SkinWindowProc(win::Message& message) {
-  savedProc_(message);
+  hook_.CallSaved(message);
   switch (message.msg) {
     case win::kWmSize:
     case win::kWmSetFocus:
@@ -74,19 +66,7 @@ int32_t TskinButton::State() const {
 }
 
 void TskinButton::Paint() {
-  // Resizing sends messages that come back here; such a nested request is
-  // served once the current picture is finished.
-  if (painting_) {
-    repaintPending_ = true;
-    return;
-  }
-  painting_ = true;
-  for (int round = 0; round < 3; ++round) {
-    repaintPending_ = false;
-    PaintOnce();
-    if (!repaintPending_) break;
-  }
-  painting_ = false;
+  hook_.Paint([this] { PaintOnce(); });
 }
 
 void TskinButton::PaintOnce() {

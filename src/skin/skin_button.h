@@ -12,6 +12,7 @@
 #include "skin/cmnstringprocessunit.h"
 #include "skin/skin_captionlayout.h"
 #include "skin/skin_graphiceengine.h"
+#include "skin/skin_hook.h"
 
 // Caption colours by state.
 constexpr COLORREF kSkinCaptionNormal = win::kClBlack;
@@ -24,8 +25,6 @@ class TskinButton {
  public:
   // Attaches to a button; nothing is drawn until a strip is loaded.
   explicit TskinButton(win::Control& button);
-  // Gives the button back its window procedure.
-  ~TskinButton();
   TskinButton(const TskinButton&) = delete;
   TskinButton& operator=(const TskinButton&) = delete;
 
@@ -54,8 +53,7 @@ class TskinButton {
  private:
   void PaintOnce();
 
-  win::WndMethod savedProc_;
-  bool hooked_ = false;
+  TskinHook hook_;  // gives the button back its window procedure when the skin goes
   TskinGraphiceEngine engine_;
   win::Control* button_;
   win::Bitmap strip_;
@@ -64,8 +62,6 @@ class TskinButton {
   TRect captionRect_ = skin::kNoCaptionRect;
   bool hover_ = false;
   bool pressed_ = false;
-  bool painting_ = false;
-  bool repaintPending_ = false;
   int32_t alignment_ = skin::kAlignCentre;
   ButtonCaptionColors colors_{kSkinCaptionNormal, kSkinCaptionNormal, kSkinCaptionNormal,
                               kSkinCaptionDisabled};

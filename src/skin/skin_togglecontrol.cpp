@@ -2,11 +2,9 @@
 
 #include "skin/skin_windowshape.h"
 
-TskinToggleControl::TskinToggleControl(win::ButtonControl& control) : control_(&control) {}
+TskinToggleControl::TskinToggleControl(win::ButtonControl& control) : hook_(control), control_(&control) {}
 
-TskinToggleControl::~TskinToggleControl() {
-  if (hooked_) control_->SetWindowProc(savedProc_);
-}
+TskinToggleControl::~TskinToggleControl() = default;
 
 bool TskinToggleControl::LoadStrip(const String& path, const win::Bitmap* background,
                                    int32_t gap) {
@@ -16,17 +14,13 @@ bool TskinToggleControl::LoadStrip(const String& path, const win::Bitmap* backgr
   background_ = background;
   gap_ = gap;
   StripLoaded();
-  if (!hooked_) {
-    savedProc_ = control_->WindowProc();
-    control_->SetWindowProc([this](win::Message& message) { SkinWindowProc(message); });
-    hooked_ = true;
-  }
+  hook_.Hook([this](win::Message& message) { SkinWindowProc(message); });
   normalColor_ = hoverColor_ = onColor_ = control_->GetFont().color;
   return true;
 }
 
 void TskinToggleControl::SkinWindowProc(win::Message& message) {
-  savedProc_(message);
+  hook_.CallSaved(message);
   switch (message.msg) {
     case win::kWmSize:
     case win::kWmSetFocus:
@@ -72,19 +66,7 @@ int32_t TskinToggleControl::FrameIndex() const {
 }
 
 void TskinToggleControl::Paint() {
-  // Sizing and shaping send messages that come back here; such a nested
-  // request is served once the current picture is finished.
-  if (painting_) {
-    repaintPending_ = true;
-    return;
-  }
-  painting_ = true;
-  for (int round = 0; round < 3; ++round) {
-    repaintPending_ = false;
-    PaintOnce();
-    if (!repaintPending_) break;
-  }
-  painting_ = false;
+  hook_.Paint([this] { PaintOnce(); });
 }
 
 void TskinToggleControl::PaintOnce() {

@@ -10,10 +10,11 @@
 #include "platform/graphics.h"
 #include "platform/ui.h"
 #include "skin/skin_graphiceengine.h"
+#include "skin/skin_hook.h"
 
 class TskinToggleControl {
  public:
-  virtual ~TskinToggleControl();  // gives the control back its window procedure
+  virtual ~TskinToggleControl();
   TskinToggleControl(const TskinToggleControl&) = delete;
   TskinToggleControl& operator=(const TskinToggleControl&) = delete;
 
@@ -63,8 +64,7 @@ class TskinToggleControl {
  private:
   void PaintOnce();
 
-  win::WndMethod savedProc_;
-  bool hooked_ = false;
+  TskinHook hook_;  // gives the control back its window procedure when the skin goes
   TskinGraphiceEngine engine_;
   win::ButtonControl* control_;
   win::Bitmap strip_;
@@ -75,8 +75,6 @@ class TskinToggleControl {
   bool pressed_ = false;
   bool shaped_ = false;
   bool drawn_ = false;
-  bool painting_ = false;
-  bool repaintPending_ = false;
   String lastCaption_;
   int32_t gap_ = 0;
 };

@@ -20,59 +20,80 @@ class PreserveLastError {
   DWORD error_;
 };
 
+// An owned system object of one kind. Traits names the kind: its type, the
+// value that means "none", whether a value is a live object and how it is
+// given back.
+template <class Traits>
+class UniqueObject {
+ public:
+  using Type = typename Traits::Type;
+  UniqueObject() = default;
+  explicit UniqueObject(Type value) : value_(value) {}
+  ~UniqueObject() { Close(); }
+  UniqueObject(const UniqueObject&) = delete;
+  UniqueObject& operator=(const UniqueObject&) = delete;
+
+  bool IsValid() const { return Traits::IsValid(value_); }
+  explicit operator bool() const { return IsValid(); }
+  Type Get() const { return value_; }
+  void Attach(Type value) {
+    Close();
+    value_ = value;
+  }
+  // Gives up ownership (SetWindowRgn takes a region over).
+  Type Release() {
+    const Type value = value_;
+    value_ = Traits::None();
+    return value;
+  }
+  void Close() {
+    if (IsValid()) {
+      PreserveLastError keep;
+      Traits::Close(value_);
+    }
+    value_ = Traits::None();
+  }
+
+ private:
+  Type value_ = Traits::None();
+};
+
 // A kernel HANDLE (file, process, thread, snapshot). Null and
 // INVALID_HANDLE_VALUE both mean "none".
-class Handle {
- public:
-  Handle() = default;
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-
-  bool IsValid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-  void Attach(HANDLE handle) {
-    Close();
-    handle_ = handle;
-  }
-  void Close() {
-    if (IsValid()) {
-      PreserveLastError keep;
-      ::CloseHandle(handle_);
-    }
-    handle_ = nullptr;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static HANDLE None() { return nullptr; }
+  static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { ::CloseHandle(h); }
 };
+using Handle = UniqueObject<KernelHandleTraits>;
 
 // A FindFirstFileW search handle.
-class FindHandle {
- public:
-  FindHandle() = default;
-  ~FindHandle() { Close(); }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-
-  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-  void Attach(HANDLE handle) {
-    Close();
-    handle_ = handle;
-  }
-  void Close() {
-    if (IsValid()) {
-      PreserveLastError keep;
-      ::FindClose(handle_);
-    }
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static HANDLE None() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { ::FindClose(h); }
 };
+using FindHandle = UniqueObject<FindHandleTraits>;
+
+// Memory the system allocated with LocalAlloc (a converted SID, an argv array).
+struct LocalMemoryTraits {
+  using Type = void*;
+  static void* None() { return nullptr; }
+  static bool IsValid(void* p) { return p != nullptr; }
+  static void Close(void* p) { ::LocalFree(p); }
+};
+using LocalMemory = UniqueObject<LocalMemoryTraits>;
+
+// A GDI object (font, bitmap, brush, region) owned by us: DeleteObject.
+struct GdiObjectTraits {
+  using Type = HGDIOBJ;
+  static HGDIOBJ None() { return nullptr; }
+  static bool IsValid(HGDIOBJ o) { return o != nullptr; }
+  static void Close(HGDIOBJ o) { ::DeleteObject(o); }
+};
+using GdiObject = UniqueObject<GdiObjectTraits>;
 
 // An open registry key. A predefined root (HKEY_LOCAL_MACHINE ...) is borrowed,
 // never closed.
@@ -102,24 +123,6 @@ class RegKey {
  private:
   HKEY key_ = nullptr;
   bool owned_ = false;
-};
-
-// Memory the system allocated with LocalAlloc (a converted SID, an argv array).
-class LocalMemory {
- public:
-  LocalMemory() = default;
-  explicit LocalMemory(void* memory) : memory_(memory) {}
-  ~LocalMemory() {
-    if (memory_ != nullptr) {
-      PreserveLastError keep;
-      ::LocalFree(memory_);
-    }
-  }
-  LocalMemory(const LocalMemory&) = delete;
-  LocalMemory& operator=(const LocalMemory&) = delete;
-
- private:
-  void* memory_ = nullptr;
 };
 
 // COM for the calling thread (apartment model, as CoInitialize gives). Paired
@@ -188,36 +191,6 @@ class ScreenDC {
 
  private:
   HDC dc_;
-};
-
-// A GDI object (font, bitmap, brush, region) owned by us: DeleteObject.
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(HGDIOBJ object) : object_(object) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-
-  HGDIOBJ Get() const { return object_; }
-  explicit operator bool() const { return object_ != nullptr; }
-  void Attach(HGDIOBJ object) {
-    Reset();
-    object_ = object;
-  }
-  // Gives up ownership (SetWindowRgn takes the region over).
-  HGDIOBJ Release() {
-    HGDIOBJ object = object_;
-    object_ = nullptr;
-    return object;
-  }
-  void Reset() {
-    if (object_ != nullptr) ::DeleteObject(object_);
-    object_ = nullptr;
-  }
-
- private:
-  HGDIOBJ object_ = nullptr;
 };
 
 // A memory device context (CreateCompatibleDC): DeleteDC.

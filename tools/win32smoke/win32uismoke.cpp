@@ -221,6 +221,13 @@ void CheckWindows() {
   typeKey(VK_RETURN);
   CHECK(button->Focused() && clicks == 3, "Shift+Tab goes back and Enter clicks the button",
         std::to_string(clicks));
+  // Enter held down: the first press clicks, its repeats (bit 30 set) do not.
+  ::PostMessageW(hwnd, WM_KEYDOWN, VK_RETURN, 1);
+  ::PostMessageW(hwnd, WM_KEYDOWN, VK_RETURN, static_cast<LPARAM>(0x40000001));
+  ::PostMessageW(hwnd, WM_KEYDOWN, VK_RETURN, static_cast<LPARAM>(0x40000001));
+  ::PostMessageW(hwnd, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001));
+  Pump(app, 100);
+  CHECK(clicks == 4, "Enter held down clicks once", std::to_string(clicks));
 
   // Posts from a worker arrive on the loop's thread, in order: through the
   // model's queue (even numbers) and through the system's PostMessageW (odd

@@ -314,8 +314,11 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       // focused control.
       const ShiftState shift = ::GetKeyState(VK_SHIFT) < 0 ? kSsShift : 0;
       const auto key = static_cast<uint16_t>(wParam);
-      if (msg == WM_KEYDOWN) form.KeyDown(key, shift);
-      else form.KeyUp(key, shift);
+      // Enter held down clicks once: its repeats would otherwise press on
+      // through every screen that comes up next.
+      const bool repeat = (lParam & (LPARAM{1} << 30)) != 0;
+      if (msg == WM_KEYUP) form.KeyUp(key, shift);
+      else if (!(repeat && key == kVkReturn)) form.KeyDown(key, shift);
       return 0;
     }
     case WM_MOUSEWHEEL:

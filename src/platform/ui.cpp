@@ -72,6 +72,8 @@ Form* Control::ParentForm() {
   return static_cast<Form*>(c);
 }
 
+const Form* Control::ParentForm() const { return const_cast<Control*>(this)->ParentForm(); }
+
 void Control::SetParent(Control* parent) {
   if (parent == parent_ || parent == this) return;
   if (parent_) parent_->RemoveChild(this);

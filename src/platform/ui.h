@@ -188,6 +188,7 @@ class Control : public Component {
   virtual bool IsWindowed() const { return true; }
   virtual bool IsForm() const { return false; }
   Form* ParentForm();  // the form this control sits on (itself for a form)
+  const Form* ParentForm() const;
 
   Control* Parent() const { return parent_; }
   void SetParent(Control* parent);

@@ -17,12 +17,6 @@ void CollectTabOrder(const Control& parent, std::vector<Control*>& order) {
   }
 }
 
-const Form* FormOf(const Control& control) {
-  const Control* c = &control;
-  while (c->Parent() != nullptr) c = c->Parent();
-  return c->IsForm() ? static_cast<const Form*>(c) : nullptr;
-}
-
 // While a form is shown modally, the others take no keys.
 bool BehindModal(const Form& form) {
   const Form* modal = GetApplication().ModalForm();
@@ -39,7 +33,7 @@ bool Control::CanFocus() const {
 }
 
 bool Control::Focused() const {
-  const Form* form = FormOf(*this);
+  const Form* form = ParentForm();
   return form != nullptr && form->ActiveControl() == this;
 }
 

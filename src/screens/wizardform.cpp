@@ -122,12 +122,7 @@ void TWizardForm::StandardFirstActivation() {
   SizeToBackgroundAndCentre();
 }
 
-void TWizardForm::EndProgramOnCloseRequest() {
-  OnCloseQuery = [](win::Component*, bool& canClose) {
-    canClose = false;
-    EndProgram();
-  };
-}
+void TWizardForm::EndProgramOnCloseRequest() { CloseRequestDoes(EndProgram); }
 
 void TWizardForm::CloseRequestDoes(std::function<void()> action) {
   OnCloseQuery = [action = std::move(action)](win::Component*, bool& canClose) {

@@ -321,8 +321,11 @@ bool NameUnnamedFile(int fd, int folder, const char* name) {
 // sees half a file, and a process killed while writing leaves nothing behind.
 class NewFile {
  public:
-  // target: where the file goes; host: its host path.
-  NewFile(const Place& target, const std::string& host, mode_t mode) : target_(target), host_(host) {
+  // target: where the file goes; host: its host path; mode: the host mode
+  // of the file before its attribute record is added; keeping: that record.
+  NewFile(const Place& target, const std::string& host, mode_t baseMode, const Keeping& keeping)
+      : target_(target), host_(host), record_(keeping.text) {
+    const mode_t mode = ModeKeeping(baseMode, keeping);
     const std::string folder = host.substr(0, host.rfind('/') + 1);
     if (ProcFdLinks()) {
       fd_ = target.folder == AT_FDCWD ? open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)
@@ -352,6 +355,7 @@ class NewFile {
   // Gives the file its name. Without `replace` an existing file of that name
   // stays and the call fails with EEXIST.
   bool Commit(bool replace) {
+    if (!record_.empty() && fsetxattr(fd_, kAttrsName, record_.data(), record_.size(), 0) != 0) return false;
     if (temp_.empty()) {
       if (NameUnnamedFile(fd_, target_.folder, target_.Name())) return Done();
       if (errno != EEXIST || !replace) return false;
@@ -383,7 +387,7 @@ class NewFile {
   }
 
   Place target_;
-  std::string host_, temp_;
+  std::string host_, record_, temp_;
   int fd_ = -1;
   bool committed_ = false;
 };
@@ -484,9 +488,8 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   // Like Windows: the copy keeps the attributes (a lock is not the file's,
   // it stays behind) and the last-write time.
   record.locked = false;
-  const sim::Keeping keeping = sim::KeepingOf(record, false);
   const sim::Place place = sim::PlaceOf(to, dest);
-  sim::NewFile out(place, dest, sim::ModeKeeping(src.st_mode, keeping));
+  sim::NewFile out(place, dest, src.st_mode, sim::KeepingOf(record, false));
   if (!out.Ok()) {
     int e = errno;
     close(in);
@@ -498,10 +501,6 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   if (!ok) return sim::Fail(sim::ErrorFromErrno(e));
   struct timespec times[2] = {{0, UTIME_OMIT}, src.st_mtim};
   futimens(out.Fd(), times);
-  if (!keeping.text.empty() &&
-      fsetxattr(out.Fd(), sim::kAttrsName, keeping.text.data(), keeping.text.size(), 0) != 0) {
-    return sim::Fail(sim::ErrorFromErrno(errno));
-  }
   if (!out.Commit(!failIfExists)) {
     return sim::Fail(errno == EEXIST ? kErrorFileExists : sim::ErrorFromErrno(errno));
   }
@@ -615,15 +614,10 @@ bool WriteFileBytes(const String& path, const std::string& bytes) {
   if (!sim::WritableTarget(r, host, exists, st, record)) return false;
   // A written file is marked for the next backup, as Windows does.
   if (record.stored) record.attrs |= kFileAttributeArchive;
-  const sim::Keeping keeping = sim::KeepingOf(record, false);
   const sim::Place place = sim::PlaceOf(r, host);
-  sim::NewFile out(place, host, sim::ModeKeeping(exists ? st.st_mode : 0644, keeping));
+  sim::NewFile out(place, host, exists ? st.st_mode : 0644, sim::KeepingOf(record, false));
   if (!out.Ok()) return sim::Fail(sim::ErrorFromErrno(errno));
   if (!sim::WriteAll(out.Fd(), bytes.data(), bytes.size())) return sim::Fail(sim::ErrorFromErrno(errno));
-  if (!keeping.text.empty() &&
-      fsetxattr(out.Fd(), sim::kAttrsName, keeping.text.data(), keeping.text.size(), 0) != 0) {
-    return sim::Fail(sim::ErrorFromErrno(errno));
-  }
   if (!out.Commit(true)) return sim::Fail(sim::ErrorFromErrno(errno));
   sim::NoteEntryChanged(host, true, place.FolderFd());
   return sim::Succeed();

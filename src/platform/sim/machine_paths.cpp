@@ -323,6 +323,22 @@ bool ResolveInMappedFolder(const std::shared_ptr<const HostFolder>& folder, Stri
   return true;
 }
 
+// The last name of a path looked up in its folder, when that folder (key) is
+// mapped. A mapping that no longer holds is dropped, and false leaves
+// `resolved` as it was found, for the walk.
+bool ResolveThroughMapping(const std::string& drive, StringView key, StringView name, ResolvedPath& resolved) {
+  auto folder = MappedFolder(drive, key);
+  if (!folder) return false;
+  ResolvedPath found;
+  found.parentExists = true;
+  if (!ResolveInMappedFolder(folder, name, found)) {
+    ForgetFolder(key);
+    return false;
+  }
+  resolved = std::move(found);
+  return true;
+}
+
 }  // namespace
 
 bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& error) {
@@ -334,15 +350,11 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
   }
   size_t lastSeparator = 0;
   if (IsPlainDrivePath(windowsPath, lastSeparator)) {
-    // The quick way: the folder is known already.
+    // The quick way: the folder is known already, and the path need not be
+    // taken apart to find it.
     const StringView path(windowsPath);
-    const StringView key = path.substr(3, lastSeparator - 2);
-    if (auto folder = MappedFolder(drive, key)) {
-      resolved.parentExists = true;
-      if (ResolveInMappedFolder(folder, path.substr(lastSeparator + 1), resolved)) return true;
-      ForgetFolder(key);
-      resolved = ResolvedPath();
-    }
+    if (ResolveThroughMapping(drive, path.substr(3, lastSeparator - 2), path.substr(lastSeparator + 1), resolved))
+      return true;
   }
   StringList parts;
   if (!SplitWindowsPath(windowsPath, parts, error)) return false;
@@ -354,11 +366,7 @@ bool ResolvePath(const String& windowsPath, ResolvedPath& resolved, uint32_t& er
     return true;
   }
   const String folderKey = FolderKey(parts, parts.size() - 1);
-  if (auto folder = MappedFolder(drive, folderKey)) {
-    if (ResolveInMappedFolder(folder, parts.back(), resolved)) return true;
-    ForgetFolder(folderKey);
-    resolved.exists = true;
-  }
+  if (ResolveThroughMapping(drive, folderKey, parts.back(), resolved)) return true;
   const std::string realDrive = RealDriveRoot();
   std::string host = drive;
   bool missing = false;

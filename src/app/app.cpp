@@ -149,11 +149,47 @@ String TApp::ProductKey() const {
                            kKeyRegFolderName, kKeyPublisher);
 }
 
+bool TApp::IsPlainFolderName(StringView name) {
+  if (name.empty() || name.find_first_not_of(u". ") == StringView::npos) return false;
+  if (name.back() == u'.' || name.back() == u' ') return false;
+  for (char16_t c : name)
+    if (c < 0x20 || c == u'*' || c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|') return false;
+  // A device name stays one whatever follows its first dot, and blanks before
+  // that dot do not hide it.
+  const String stem = win::UpperCase(win::TrimRight(name.substr(0, name.find(u'.'))));
+  for (StringView device : {u"CON", u"PRN", u"AUX", u"NUL"})
+    if (stem == device) return false;
+  if (stem.size() == 4 && (win::StartsWith(stem, u"COM") || win::StartsWith(stem, u"LPT")) && stem[3] >= u'1' &&
+      stem[3] <= u'9')
+    return false;
+  return true;
+}
+
+namespace {
+
+// Every component of a sub-path such as "Data\Device\" is a plain folder
+// name; empty ones (a doubled or trailing "\") name no folder of their own.
+bool IsPlainSubPath(const String& path) {
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.find(u'\\', start);
+    if (end == String::npos) end = path.size();
+    const StringView component = StringView(path).substr(start, end - start);
+    if (!component.empty() && !TApp::IsPlainFolderName(component)) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool TApp::ProductIdentityUsable() const {
   const String productFolder = SetupValue(kKeyProgramFiles);
   if (productFolder.empty()) return false;
   for (StringView bad : {u"\\", u"/", u":", u".."})
     if (Contains(productFolder, bad)) return false;
-  return !Contains(SetupValue(kKeyProgramData), u"..") &&
-         !Contains(SetupValue(kKeyProgramDevice), u"..");
+  const String data = SetupValue(kKeyProgramData);
+  const String device = SetupValue(kKeyProgramDevice);
+  return !Contains(data, u"..") && !Contains(device, u"..") && IsPlainFolderName(productFolder) &&
+         IsPlainSubPath(data) && IsPlainSubPath(device);
 }

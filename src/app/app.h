@@ -53,8 +53,15 @@ class TApp : public TlanguageManagement {
 
   // False when the package names no usable product folder: %PROGRAM_FILES
   // empty or holding "\", "/", ":" or "..", or %PROGRAM_DATA / %PROGRAM_DEVICE
-  // holding "..". The start-up code refuses such a package (MSG_101).
+  // holding ".."; or %PROGRAM_FILES, or a component of the other two, that is
+  // no name Windows keeps as given (see IsPlainFolderName). The start-up code
+  // refuses such a package (MSG_101).
   bool ProductIdentityUsable() const;
+  // A folder name Windows stores as it is written and that names no device:
+  // not only dots and blanks, no dot or blank at its end, none of * ? " < > |
+  // or a control character, and no reserved device name (CON, PRN, AUX, NUL,
+  // COM1-COM9, LPT1-LPT9, in any letter case, with or without an extension).
+  static bool IsPlainFolderName(StringView name);
 
   // Fields, in the order the program has always kept them.
   String setupFilePath;        // executable folder + "Setup.ini"

@@ -1,6 +1,8 @@
 #include "app/prepareform.h"
 
 #include "app/app.h"
+#include "app/installed_copy.h"
+#include "install/device_data.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
@@ -206,11 +208,23 @@ void TFPrepare::DecideVersion() {
   }
 }
 
+bool TFPrepare::SaveInstalledDeviceData() {
+  if (ReadUninstallEntryValue(*App, kUninstallStringValue).empty()) return true;  // nothing will remove it
+  // The installed copy's programs hold their files; its uninstaller deletes
+  // the device files the player made. Both come before the save.
+  StopProductPrograms();
+  UninstallRecord record;
+  if (!ReadUninstallRecord(App->ProductKey(), record)) return true;
+  return SaveInstalledCopyDeviceData(*App, record.installDir, record.product, App->SetupValue(kKeyProgramDevice));
+}
+
 void TFPrepare::ReplaceOlderCopyAndGoOn() {
   win::Application& application = win::GetApplication();
   const auto showMessage = [&application](const String& text) { application.ShowMessage(text); };
-  if (ReplaceOlderCopy(*App, installed.installedVersion, olderCopy, showMessage) ==
-      ReplaceOutcome::kStillInstalled) {
+  // What could not be saved is not handed to an uninstaller: the older copy
+  // stays, as when its uninstaller fails.
+  if (!SaveInstalledDeviceData() ||
+      ReplaceOlderCopy(*App, installed.installedVersion, olderCopy, showMessage) == ReplaceOutcome::kStillInstalled) {
     application.MessageBox(win::GetDesktopWindow(), Text(u"MSG_502"), App->productName, win::kMbOk);
     EndProgram();
     return;

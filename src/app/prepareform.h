@@ -63,6 +63,9 @@ class TFPrepare : public TWizardForm {
   void CountStep(int32_t weight);
   void DecideVersion();
   void ReplaceOlderCopyAndGoOn();
+  // Saves the installed copy's device data before anything removes it; false
+  // when something could not be saved.
+  bool SaveInstalledDeviceData();
   void ShowWelcome();
 };
 

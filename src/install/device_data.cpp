@@ -1,9 +1,11 @@
 #include "install/device_data.h"
 
+#include "app/folder_guard.h"
 #include "install/copy_failures.h"
 #include "install/folder_rights.h"
 #include "platform/files.h"
 #include "platform/shell.h"
+#include "platform/system.h"
 #include "util/xfunctions.h"
 
 namespace {
@@ -27,12 +29,36 @@ bool AllInPlace(const StringList& failures, const String& source, const String& 
   return true;
 }
 
-// Copies a device data folder into the templates folder. Into a pending backup
-// nothing is overwritten. True when every file of the source is now saved.
-bool SaveInto(const String& source, const String& templates, bool pending) {
+// Where a copy keeps its device data: the current location, or for the
+// products that had one the old "Data\RES\" folder when the current one is
+// missing. Empty when neither exists.
+struct DeviceSource {
+  String folder;  // with a trailing "\"
+  bool old = false;
+};
+
+DeviceSource FindDeviceSource(const String& programFolder, const String& productFolder, const String& device) {
+  const String current = programFolder + u"\\" + device;
+  if (win::DirectoryExists(current)) return {win::IncludeTrailingBackslash(current), false};
+  const String old = programFolder + u"\\" + kOldDeviceLocation;
+  if (HasOldLocation(productFolder) && win::DirectoryExists(old)) return {old, true};
+  return {};
+}
+
+// A templates folder that is not empty holds a pending backup: an earlier run
+// stopped between its backup and its restore, or an installed copy's data was
+// saved before its uninstaller ran.
+bool HoldsPendingBackup(const String& templates) {
+  return win::DirectoryExists(templates) && CountFolderEntries(templates) > 0;
+}
+
+// Copies a device data folder into the templates folder: a fresh backup starts
+// from an empty folder, into a pending one nothing is overwritten. True when
+// every file of the source is now saved.
+bool SaveIntoTemplates(const String& source, const String& templates, bool pending) {
+  ForceFolderChain(templates, SpecialFolderPath(win::kCsidlCommonAppData), /*emptyFirst=*/!pending);
   StringList failures;
-  CopyFolderTreeListFailures(source, templates, nullptr, failures, /*failIfExists=*/pending, u"",
-                             nullptr);
+  CopyFolderTreeListFailures(source, templates, nullptr, failures, /*failIfExists=*/pending, u"", nullptr);
   return AllInPlace(failures, source, templates);
 }
 
@@ -41,34 +67,45 @@ bool SaveInto(const String& source, const String& templates, bool pending) {
 void BackupDeviceData(const InstallContext& ctx) {
   TApp& app = ctx.app;
   const String templates = win::IncludeTrailingBackslash(app.templatesFolder);
-  const String commonAppData = SpecialFolderPath(win::kCsidlCommonAppData);
+  // A templates folder reached through a link is somebody else's folder: it
+  // is neither restored from nor saved into.
+  if (!FolderUsable(app, templates)) return;
 
-  // An earlier run stopped between its backup and its restore: that backup is
-  // the only copy of what it saved, so it is kept and restored by this run.
-  const bool pending = win::DirectoryExists(templates) && CountFolderEntries(templates) > 0;
+  // The only copy of what an earlier run saved: kept and restored by this run.
+  const bool pending = HoldsPendingBackup(templates);
   if (pending) app.deviceBackupFolder = templates;
 
   if (!win::DirectoryExists(app.programFolder)) return;
+  const DeviceSource source =
+      FindDeviceSource(app.programFolder, ctx.Setup(kKeyProgramFiles), ctx.Setup(kKeyProgramDevice));
+  if (source.folder.empty() || !FolderUsable(app, source.folder)) return;
 
-  const String productFolder = ctx.Setup(kKeyProgramFiles);
-  const String device = ctx.Setup(kKeyProgramDevice);
-  const String current = app.programFolder + u"\\" + device;
-  const String oldLocation =
-      HasOldLocation(productFolder) ? app.programFolder + u"\\" + kOldDeviceLocation : String();
-
-  const bool fromCurrent = win::DirectoryExists(current);
-  const bool fromOld = !fromCurrent && !oldLocation.empty() && win::DirectoryExists(oldLocation);
-  if (!fromCurrent && !fromOld) return;
-
-  // A fresh backup starts from an empty templates folder; a pending one is
-  // never emptied.
-  ForceFolderChain(templates, commonAppData, /*emptyFirst=*/!pending);
-  const String source = win::IncludeTrailingBackslash(fromCurrent ? current : oldLocation);
-  const bool allSaved = SaveInto(source, templates, pending);
+  String error;
+  if (!MakeDataFolderAdministratorsOwn(app, error)) {
+    // Saved all the same: a backup in a folder others may change is better
+    // than none, and the run's uninstaller folder stage reports the fault.
+    win::OutputDebugString(error);
+  }
+  const bool allSaved = SaveIntoTemplates(source.folder, templates, pending);
   app.deviceBackupFolder = templates;
 
   // The old Data\ folder goes only when nothing of Data\RES\ was left unsaved.
-  if (fromOld && allSaved) DeleteFolderContents(app.programFolder + kOldDataFolder, nullptr, nullptr);
+  if (source.old && allSaved) DeleteFolderContents(app.programFolder + kOldDataFolder, nullptr, nullptr);
+}
+
+bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const String& productFolder,
+                                 const String& device) {
+  if (installRoot.empty() || productFolder.empty()) return true;  // no copy named, nothing to save
+  const String programFolder = win::ExcludeTrailingBackslash(installRoot) + u"\\" + productFolder;
+  const String templates = win::IncludeTrailingBackslash(app.templatesFolder);
+  if (!win::DirectoryExists(programFolder)) return true;
+  const DeviceSource source = FindDeviceSource(programFolder, productFolder, device);
+  if (source.folder.empty()) return true;
+  if (!FolderUsable(app, source.folder) || !FolderUsable(app, templates)) return false;
+
+  String error;
+  if (!MakeDataFolderAdministratorsOwn(app, error)) win::OutputDebugString(error);
+  return SaveIntoTemplates(source.folder, templates, HoldsPendingBackup(templates));
 }
 
 void RestoreDeviceData(const InstallContext& ctx) {
@@ -78,7 +115,8 @@ void RestoreDeviceData(const InstallContext& ctx) {
   const String target = app.programFolder + u"\\" + ctx.Setup(kKeyProgramDevice);
   const String targetFolder = win::IncludeTrailingBackslash(target);
 
-  if (win::DirectoryExists(targetFolder)) {
+  // Behind a link neither side is used; the backup stays for the next run.
+  if (win::DirectoryExists(targetFolder) && FolderUsable(app, backup) && FolderUsable(app, targetFolder)) {
     StringList failures;
     CopyFolderTreeListFailures(backup, targetFolder, nullptr, failures, /*failIfExists=*/true,
                                kDefaultLog, nullptr);

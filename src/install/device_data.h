@@ -13,6 +13,16 @@
 // backup, and the new files only fill in what it lacks.
 void BackupDeviceData(const InstallContext& ctx);
 
+// Before an installed copy is replaced (its uninstaller run, or its traces
+// removed): saves its device data, found by the same rule in its program
+// folder (install root + "\" + product folder), into the templates folder,
+// where no uninstaller looks. The new install's backup then finds it pending
+// and its restore puts back what the player made. True when there was nothing
+// to save or everything was saved; false when a file could not be saved or a
+// folder on either side is a junction or symbolic link.
+bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const String& productFolder,
+                                 const String& device);
+
 // Step 3 of the run: copies the backup into the new device data folder without
 // replacing what the new version installed (and without any "DefaultLog"
 // folder), then opens up the folder's rights. The backup is emptied only when

@@ -1,8 +1,12 @@
 #include "install/folder_rights.h"
 
+#include "app/folder_guard.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "util/cmnfileexecuate.h"
+#include "util/folder_links.h"
+#include "util/xfunctions.h"
 
 namespace {
 
@@ -22,6 +26,22 @@ void Run(StringView commandTemplate, const String& folder, bool needsEveryone) {
   // The account name is looked up right before the command that needs it.
   const String everyone = needsEveryone ? win::EveryoneAccountName() : String();
   RunAndWait(FormatRightsCommand(commandTemplate, folder, everyone), win::kCreateNoWindow);
+}
+
+// Runs the commands on folder in order; false at the first one that could not
+// be started or ended with an error.
+bool RunAll(std::initializer_list<const char16_t*> commandTemplates, const String& folder) {
+  for (const char16_t* commandTemplate : commandTemplates) {
+    uint32_t exitCode = 0;
+    if (!RunAndWait(FormatRightsCommand(commandTemplate, folder, String()), win::kCreateNoWindow, &exitCode) ||
+        exitCode != 0)
+      return false;
+  }
+  return true;
+}
+
+String NotAdministratorsOwn(const String& folder) {
+  return u"The folder \"" + folder + u"\" could not be made the administrators' own.";
 }
 
 }  // namespace
@@ -46,6 +66,12 @@ String FormatRightsCommand(StringView commandTemplate, const String& folder, con
 void ApplyFolderRights(FolderRightsVariant variant, const String& folder, const InstallContext& ctx) {
   const String target = win::ExcludeTrailingBackslash(folder);
   const Tools tools = ToolsOfThisSystem();
+  if (tools == Tools::kNone) return;
+  // Nothing is opened up through a junction or symbolic link, and since the
+  // commands walk the whole tree (and into junctions), the links inside it
+  // go first: the links themselves, never what they point at.
+  if (!FolderUsable(ctx.app, target)) return;
+  RemoveLinksInTree(target);
   switch (variant) {
     case FolderRightsVariant::kWithProgress:
       if (tools == Tools::kCacls) {
@@ -77,13 +103,46 @@ void ApplyFolderRights(FolderRightsVariant variant, const String& folder, const 
       return;
     case FolderRightsVariant::kUninstaller:
       // The uninstaller is later run elevated: everyone may read and start it,
-      // nobody but the administrators may replace it.
+      // nobody but the administrators may replace it. The elevated set-up
+      // program is not SYSTEM: without its own entry the next install could
+      // neither empty nor refill the folder.
       if (tools == Tools::kIcacls) {
         Run(kIcaclsReset, target, false);
         Run(kIcaclsCutInheritance, target, false);
         Run(kIcaclsGrantEveryoneReadRun, target, true);
         Run(kIcaclsGrantSystem, target, false);
+        Run(kIcaclsGrantAdministrators, target, false);
       }
       return;
   }
+}
+
+bool MakeDataFolderAdministratorsOwn(const TApp& app, String& errorText) {
+  errorText.clear();
+  const String data = win::ExcludeTrailingBackslash(app.dataFolder);
+  const String uninst = win::ExcludeTrailingBackslash(app.uninstallerFolder);
+  if (!FolderUsable(app, uninst, &errorText)) return false;
+  if (ToolsOfThisSystem() != Tools::kIcacls) return true;
+
+  // Outermost first, each folder created where missing only once its parent
+  // is ours: a folder a user locked can take no new folder before that.
+  struct Level {
+    String folder;
+    std::initializer_list<const char16_t*> commands;
+  };
+  const Level levels[] = {
+      {data,
+       {kIcaclsOwnerAdministrators, kIcaclsResetFolder, kIcaclsCutInheritanceFolder,
+        kIcaclsGrantAdministratorsFolder, kIcaclsGrantSystemFolder, kIcaclsGrantUsersReadRun}},
+      {data + u"\\bin", {kIcaclsOwnerAdministrators, kIcaclsResetFolder}},
+      {uninst, {kIcaclsOwnerAdministrators, kIcaclsResetFolder}},
+  };
+  for (const Level& level : levels) {
+    if (!win::DirectoryExists(level.folder)) win::CreateDirectory(level.folder);
+    if (!RunAll(level.commands, level.folder)) {
+      errorText = NotAdministratorsOwn(level.folder);
+      return false;
+    }
+  }
+  return true;
 }

@@ -72,8 +72,10 @@ void TInstallThread::Run() {
   const InstallContext quiet{app, nullptr, outputs_, ctx.setupFolder};
   if (usable && IsCompressedFolder(app.installRootFolder))
     ApplyFolderRights(FolderRightsVariant::kQuiet, app.programFolder, quiet);
+  // The repair of the uninstaller folder gives it the uninstaller's own rights,
+  // not everyone's full control: the folder ends every run as S12 left it.
   if (usable && IsCompressedFolder(app.uninstallerFolder))
-    ApplyFolderRights(FolderRightsVariant::kQuiet, app.uninstallerFolder, quiet);
+    ApplyFolderRights(FolderRightsVariant::kUninstaller, app.uninstallerFolder, quiet);
 
   if (failed_) {
     // The installation is broken: the program ends without the finish screen.

@@ -1,5 +1,6 @@
 #include "install/uninstaller_folder.h"
 
+#include "install/folder_rights.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/shell.h"
@@ -55,6 +56,9 @@ UninstallerFolderResult BuildUninstallerFolder(const InstallContext& ctx) {
   app.uninstallerExecPath = folder + kSetupExe;
 
   if (Overlap(folder, ctx.setupFolder)) return result;
+  // The folder is emptied and filled only once the data folder chain is the
+  // administrators' own (and no part of it is a link).
+  if (!MakeDataFolderAdministratorsOwn(app, result.errorText)) return result;
 
   ForceFolderChain(folder, SpecialFolderPath(win::kCsidlCommonAppData), /*emptyFirst=*/true);
   StringList failures;  // the package copy never fails the stage

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/folder_guard.h"
 #include "install/folder_rights.h"
 #include "platform/files.h"
 #include "platform/thread.h"
@@ -57,13 +58,20 @@ std::vector<int32_t> OldVersionsOnDisk(const String& programFiles, const Migrati
   return versions;
 }
 
-void CopyGunLibraries(const String& oldRoot, const String& old, int32_t n, const String& newProgram,
-                      const String& device) {
+// Copies a tree, old version's into the new one's, unless either lies behind a
+// junction or symbolic link.
+void CarryOver(const TApp& app, const String& from, const String& to) {
+  if (!FolderUsable(app, from) || !FolderUsable(app, to)) return;
+  CopyFolderTree(from, to, nullptr, true, u"", nullptr);
+}
+
+void CopyGunLibraries(const TApp& app, const String& oldRoot, const String& old, int32_t n,
+                      const String& newProgram, const String& device) {
   for (const char16_t* language : kGunLibraryLanguages) {
     const String from = oldRoot + u"\\" + old + u"\\Data\\Zorvex" + win::IntToStr(n) + u"\\" + language +
                         u"\\ScriptsMacros\\MacroGunLibrary\\";
     const String to = newProgram + u"\\" + device + language + u"\\ScriptsMacros\\GunLib\\";
-    CopyFolderTree(from, to, nullptr, true, u"", nullptr);
+    CarryOver(app, from, to);
   }
 }
 
@@ -73,7 +81,7 @@ void CopyDeviceData(const String& oldProgram, const String& newProgram, const St
   if (!win::DirectoryExists(source)) source = oldProgram + kOldDeviceLocation;
   for (const char16_t* language : kLanguageFolders) {
     const String target = newProgram + u"\\" + device + language;
-    CopyFolderTree(source + language, target, nullptr, true, u"", nullptr);
+    CarryOver(ctx.app, source + language, target);
     ApplyFolderRights(FolderRightsVariant::kWithProgress, target, ctx);
   }
 }
@@ -82,6 +90,7 @@ void CopyUserLogs(const String& oldProgram, const String& newProgram, const Inst
   const String oldLogs = oldProgram + kUserLog;
   if (!win::DirectoryExists(oldLogs)) return;
   const String target = newProgram + kUserLog;
+  if (!FolderUsable(ctx.app, oldLogs) || !FolderUsable(ctx.app, target)) return;
   win::PausePoint();
   if (!win::DirectoryExists(target)) win::CreateDirectory(target);
   CopyFolderTree(oldLogs, target, nullptr, true, u"", nullptr);
@@ -103,6 +112,8 @@ void Migrate(const InstallContext& ctx, const Migration& m) {
   const String programFiles = ctx.app.programFilesFolder;
   const String newProgram = programFiles + u"\\" + name + u"\\" + name;
   const String marker = programFiles + u"\\" + name + u"\\" + kMigrationMarker;
+  // The marker and every copy go into the new install root: never through a link.
+  if (!FolderUsable(ctx.app, newProgram)) return;
 
   for (int32_t n : OldVersionsOnDisk(programFiles, m, newVersion)) {
     const String old = String(m.prefix) + win::IntToStr(n);
@@ -113,7 +124,7 @@ void Migrate(const InstallContext& ctx, const Migration& m) {
     const String device = ctx.Setup(kKeyProgramDevice);
     const String oldProgram = oldRoot + u"\\" + old;
     if (m.mouse && (n == 3 || n == 4) && name == u"Zorvex5") {
-      CopyGunLibraries(oldRoot, old, n, newProgram, device);
+      CopyGunLibraries(ctx.app, oldRoot, old, n, newProgram, device);
     } else {
       CopyDeviceData(oldProgram, newProgram, device, ctx);
       CopyUserLogs(oldProgram, newProgram, ctx);

@@ -18,8 +18,9 @@ constexpr uint32_t kCreateNoWindow = 0x08000000;
 
 // CreateProcessW with no application name and a writable copy of the command
 // line, then WaitForSingleObject(INFINITE). False, with GetLastError set, when
-// the process could not be started.
-bool CreateProcessAndWait(const String& commandLine, uint32_t creationFlags);
+// the process could not be started. exitCode, when given, receives the
+// process's exit code (GetExitCodeProcess).
+bool CreateProcessAndWait(const String& commandLine, uint32_t creationFlags, uint32_t* exitCode = nullptr);
 // Starts without waiting (tests, the machine tool); process id or 0.
 uint32_t CreateProcessNoWait(const String& commandLine, uint32_t creationFlags);
 

@@ -2,7 +2,9 @@
 
 #include "platform/files.h"
 #include "platform/shell.h"
+#include "platform/system.h"
 #include "platform/thread.h"
+#include "util/folder_links.h"
 #include "util/xfunctions.h"
 
 namespace {
@@ -169,6 +171,13 @@ void RemoveInstallFolder(const String& installFolder, const FolderRemovalPlan& p
                          const WorkerOutputs& out) {
   if (plan.variant == FolderRemoval::kNothing) return;
   if (!IsRemovableInstallFolder(installFolder)) return;
+  // Reached through a junction or symbolic link, the folder is somebody
+  // else's, whatever its name says.
+  const String link = LinkOnFolderChain(installFolder, SpecialFolderPath(win::kCsidlProgramFiles));
+  if (!link.empty()) {
+    win::OutputDebugString(LinkedFolderRefusal(installFolder, link));
+    return;
+  }
   const String folder = win::IncludeTrailingBackslash(installFolder);
   const String installName = win::ExtractFileName(win::ExcludeTrailingBackslash(installFolder));
   Remover(plan, installName, out).Clear(folder, true, false);

@@ -15,9 +15,9 @@ constexpr uint32_t kCloseGraceMilliseconds = 100;
 
 }  // namespace
 
-bool RunAndWait(const String& commandLine, uint32_t creationFlags) {
+bool RunAndWait(const String& commandLine, uint32_t creationFlags, uint32_t* exitCode) {
   win::PausePoint();
-  if (win::CreateProcessAndWait(commandLine, creationFlags)) return true;
+  if (win::CreateProcessAndWait(commandLine, creationFlags, exitCode)) return true;
   win::OutputDebugString(win::SysErrorMessage(win::GetLastError()));
   return false;
 }

@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/thread.h"
+#include "util/folder_links.h"
 
 namespace {
 
@@ -22,18 +23,30 @@ bool IsLink(const win::FindData& entry) {
   return (entry.attributes & win::kFileAttributeReparsePoint) != 0;
 }
 
+bool IsLinkFolder(const String& folder) {
+  const uint32_t attributes = win::GetFileAttributes(win::ExcludeTrailingBackslash(folder));
+  return attributes != win::kInvalidFileAttributes && (attributes & win::kFileAttributeReparsePoint) != 0;
+}
+
+// A copy that a killed process left half-made under its temporary name: never
+// data, so never listed or copied; emptying its folder removes it.
+bool IsLeftoverCopy(const String& name) { return win::StartsWith(name, u".zxtmp-"); }
+
+enum class Leftovers { kSkip, kInclude };
+
 // Calls visit(entry) for every entry of folder (which ends with "\") but "."
 // and "..". An entry without any of the low attribute bits is still an entry:
 // files in compressed or encrypted folders report nothing else. visit returns
 // false to end the listing early. One find handle, open while visit runs, so a
 // recursive walk holds one handle per level along its current path.
 template <typename Visit>
-void ForEachEntry(const String& folder, Visit visit) {
+void ForEachEntry(const String& folder, Visit visit, Leftovers leftovers = Leftovers::kSkip) {
   win::FindFile find;
   win::FindData entry;
   if (!find.First(folder + kAllEntries, entry)) return;
   do {
     if (IsDotEntry(entry.name)) continue;
+    if (leftovers == Leftovers::kSkip && IsLeftoverCopy(entry.name)) continue;
     if (!visit(entry)) break;
   } while (find.Next(entry));
 }
@@ -121,6 +134,9 @@ void CopyFolderTreeStopOnError(const String& source, const String& destination,
 
 void DeleteFolderContents(const String& folder, win::StatusLine* status,
                           win::ProgressIndicator* bar) {
+  // A folder that is itself a link is not ours to empty: its target may be
+  // anybody's.
+  if (IsLinkFolder(folder)) return;
   ForEachEntry(folder, [&](const win::FindData& entry) {
     const String path = folder + entry.name;
     win::PausePoint();
@@ -134,7 +150,7 @@ void DeleteFolderContents(const String& folder, win::StatusLine* status,
     win::DeleteFile(path);
     if (bar) StepProgress(bar);
     return true;
-  });
+  }, Leftovers::kInclude);
 }
 
 int CountFolderEntries(const String& folder) {
@@ -171,6 +187,9 @@ void ForceFolderChain(const String& path, const String& baseFolder, bool emptyFi
   String current = win::ExcludeTrailingBackslash(path);
   if (!win::ExtractFileExt(current).empty()) current = win::ExtractFileDir(current);
   const String base = win::ExcludeTrailingBackslash(baseFolder);
+  // Nothing is emptied or created through a junction or symbolic link on the
+  // way from the base.
+  if (!LinkOnFolderChain(current, base).empty()) return;
 
   StringList missing;  // innermost first
   while (current != base && !IsDriveRootOrEmpty(current)) {

@@ -2,6 +2,8 @@
 // bar and status they move, and what they do to the machine's access records.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "install/folder_rights.h"
 #include "install/package_fixture.h"
 #include "platform/sim/machine.h"
@@ -12,10 +14,6 @@ namespace {
 using namespace zxtest;
 
 const String kRoot = u"C:\\Program Files (x86)\\Zorvex7";
-
-std::string Line(const char16_t* commandTemplate, const String& everyone = u"Everyone") {
-  return U(FormatRightsCommand(commandTemplate, kRoot, everyone));
-}
 
 struct Rig {
   explicit Rig(const std::vector<std::string>& machine) : m(machine) {
@@ -33,15 +31,26 @@ struct Rig {
   ScreenSide screen;
 };
 
+// The command lines as Windows' tools get them, written out in full.
 TEST(FolderRights, CommandLinesPerVersionAndVariant) {
   const std::vector<std::string> icaclsWithProgress = {
-      Line(kIcaclsReset), Line(kIcaclsCutInheritance), Line(kIcaclsGrantSystem), Line(kIcaclsGrantEveryone)};
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /reset /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /inheritance:r /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant SYSTEM:(OI)(CI)F /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant "Everyone":(OI)(CI)F /T)"};
   const std::vector<std::string> icaclsQuiet = {
-      Line(kIcaclsReset), Line(kIcaclsCutInheritance), Line(kIcaclsGrantEveryone), Line(kIcaclsGrantSystem)};
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /reset /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /inheritance:r /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant "Everyone":(OI)(CI)F /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant SYSTEM:(OI)(CI)F /T)"};
   const std::vector<std::string> icaclsUninstaller = {
-      Line(kIcaclsReset), Line(kIcaclsCutInheritance), Line(kIcaclsGrantEveryoneReadRun),
-      Line(kIcaclsGrantSystem)};
-  const std::vector<std::string> cacls = {Line(kCaclsGrantEveryone)};
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /reset /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /inheritance:r /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant "Everyone":(OI)(CI)RX /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant SYSTEM:(OI)(CI)F /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant *S-1-5-32-544:(OI)(CI)F /T)"};
+  const std::vector<std::string> cacls = {
+      R"(cmd.exe /c echo y|cacls "C:\Program Files (x86)\Zorvex7" /G "Everyone":F /T)"};
   const std::vector<std::string> none;
 
   struct Case {
@@ -96,26 +105,33 @@ TEST(FolderRights, WithProgressMovesTheBarAndShowsTheStatusOnlyWithIcacls) {
 TEST(FolderRights, TheLocalNameOfEveryoneIsWritten) {
   Rig six({"osMajor=6", "everyone=Jeder"});
   six.Apply(FolderRightsVariant::kWithProgress, kRoot);
-  EXPECT_EQ(RunLines(six.m).back(), Line(kIcaclsGrantEveryone, u"Jeder"));
+  EXPECT_EQ(RunLines(six.m).back(), R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant "Jeder":(OI)(CI)F /T)");
   EXPECT_TRUE(sim::MayWrite(kRoot + u"\\Zorvex7", u"Player"));
 
   Rig five({"osMajor=5", "everyone=Tout le monde"});
   five.Apply(FolderRightsVariant::kQuiet, kRoot);
-  EXPECT_EQ(RunLines(five.m), std::vector<std::string>{Line(kCaclsGrantEveryone, u"Tout le monde")});
+  EXPECT_EQ(RunLines(five.m),
+            std::vector<std::string>{
+                R"(cmd.exe /c echo y|cacls "C:\Program Files (x86)\Zorvex7" /G "Tout le monde":F /T)"});
 }
 
+// Everyone may read and start the uninstaller; only SYSTEM and the
+// administrators (the elevated set-up program among them) may change it.
 TEST(FolderRights, UninstallerFolderCanBeReadButNotChangedByEveryone) {
   Rig rig({"osMajor=10"});
   const String uninstaller = u"C:\\ProgramData\\Zorvex7\\bin\\uninst\\";
   rig.m.WriteFile(uninstaller + u"Setup.exe", "x");
   rig.Apply(FolderRightsVariant::kUninstaller, uninstaller);
-  EXPECT_FALSE(sim::MayWrite(uninstaller + u"Setup.exe", u"Player"));
+  EXPECT_FALSE(sim::MayWrite(uninstaller + u"Setup.exe", u"Bob"));
   EXPECT_TRUE(sim::MayWrite(uninstaller + u"Setup.exe", u"SYSTEM"));
+  EXPECT_TRUE(sim::MayWrite(uninstaller + u"Setup.exe", u"Administrators"));
   std::vector<sim::AccessEntry> entries;
   ASSERT_TRUE(sim::GetAccess(u"C:\\ProgramData\\Zorvex7\\bin\\uninst", entries));
-  bool everyoneReads = false;
-  for (const auto& e : entries) everyoneReads |= e.account == u"Everyone" && e.rights == u"RX";
-  EXPECT_TRUE(everyoneReads);
+  std::set<std::pair<std::u16string, std::u16string>> own;
+  for (const auto& e : entries)
+    if (!e.inherited) own.insert({e.account, e.rights});
+  EXPECT_EQ(own, (std::set<std::pair<std::u16string, std::u16string>>{
+                     {u"Everyone", u"RX"}, {u"SYSTEM", u"F"}, {u"Administrators", u"F"}}));
 }
 
 TEST(FolderRights, FolderTokensInsideAFolderNameStayAsTheyAre) {

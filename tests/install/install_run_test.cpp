@@ -173,21 +173,36 @@ TEST(InstallRun, AFreshInstallProducesExactlyTheInstalledProduct) {
   EXPECT_EQ(rig.screen.terminations, 0);
 }
 
+// The whole run's rights commands, written out as the tools get them: the
+// install root opened up before the copy, the data folder chain made the
+// administrators' own before the uninstaller folder is filled, and the
+// uninstaller folder's own rights at the end.
 TEST(InstallRun, FolderRightsCommandLinesInOrderPerWindowsVersion) {
-  const std::string root = U(kRoot), uninst = U(kUninst.substr(0, kUninst.size() - 1));
-  auto line = [](const char16_t* commandTemplate, const std::string& folder) {
-    return U(FormatRightsCommand(commandTemplate, W(folder), u"Everyone"));
-  };
   const std::vector<std::string> icacls = {
-      line(kIcaclsReset, root),          line(kIcaclsCutInheritance, root),
-      line(kIcaclsGrantSystem, root),    line(kIcaclsGrantEveryone, root),
-      line(kIcaclsReset, uninst),        line(kIcaclsCutInheritance, uninst),
-      line(kIcaclsGrantEveryoneReadRun, uninst), line(kIcaclsGrantSystem, uninst)};
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /reset /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /inheritance:r /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant SYSTEM:(OI)(CI)F /T)",
+      R"(icacls.exe "C:\Program Files (x86)\Zorvex7" /grant "Everyone":(OI)(CI)F /T)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7" /setowner *S-1-5-32-544)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7" /reset)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7" /inheritance:r)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7" /grant *S-1-5-32-544:(OI)(CI)F)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7" /grant *S-1-5-18:(OI)(CI)F)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7" /grant *S-1-5-32-545:(OI)(CI)RX)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin" /setowner *S-1-5-32-544)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin" /reset)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /setowner *S-1-5-32-544)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /reset)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /reset /T)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /inheritance:r /T)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /grant "Everyone":(OI)(CI)RX /T)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /grant SYSTEM:(OI)(CI)F /T)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /grant *S-1-5-32-544:(OI)(CI)F /T)"};
   struct Case {
     const char* major;
     std::vector<std::string> lines;
   } cases[] = {
-      {"5", {line(kCaclsGrantEveryone, root)}},
+      {"5", {R"(cmd.exe /c echo y|cacls "C:\Program Files (x86)\Zorvex7" /G "Everyone":F /T)"}},
       {"6", icacls},
       {"10", icacls},
   };
@@ -238,10 +253,14 @@ TEST(InstallRun, ARunStateOtherThanFreshRunsNoStageButStillCompletes) {
     EXPECT_EQ(rig.screen.Posted(kInstallFinishedMessage), 1) << state;
     // Missing folders fail the attribute query, so the compressed-folder
     // repair runs for both (and the tools find nothing to change).
+    // The uninstaller folder gets the uninstaller's own rights, never
+    // everyone's full control.
     const std::vector<std::string> lines = RunLines(rig.m);
-    ASSERT_EQ(lines.size(), 8u) << state;
-    EXPECT_EQ(lines[0], U(FormatRightsCommand(kIcaclsReset, kProgram, u"")));
-    EXPECT_EQ(lines[4], U(FormatRightsCommand(kIcaclsReset, kUninst.substr(0, kUninst.size() - 1), u"")));
+    ASSERT_EQ(lines.size(), 9u) << state;
+    EXPECT_EQ(lines[0], R"(icacls.exe "C:\Program Files (x86)\Zorvex7\Zorvex7" /reset /T)");
+    EXPECT_EQ(lines[4], R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /reset /T)");
+    EXPECT_EQ(lines[6], R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /grant "Everyone":(OI)(CI)RX /T)");
+    EXPECT_EQ(lines[8], R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /grant *S-1-5-32-544:(OI)(CI)F /T)");
   }
 }
 

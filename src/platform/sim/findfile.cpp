@@ -106,7 +106,6 @@ bool FindFile::First(const String& pattern, FindData& data) {
   std::vector<std::pair<String, FindData>> sorted;
   while (dirent* e = readdir(d)) {
     if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0) continue;
-    if (strncmp(e->d_name, ".zxtmp-", 7) == 0) continue;  // a copy in progress
     FindData entry;
     entry.name = FromUtf8(e->d_name);
     if (!sim::MatchesMask(mask, entry.name)) continue;

@@ -265,13 +265,14 @@ std::string ExecutableInside(pid_t pid, const std::string& realDrive) {
 
 namespace win {
 
-bool CreateProcessAndWait(const String& commandLine, uint32_t /*creationFlags*/) {
+bool CreateProcessAndWait(const String& commandLine, uint32_t /*creationFlags*/, uint32_t* exitCode) {
   Reap();
   if (!sim::CurrentMachine().Found()) return FailWith(kErrorFileNotFound);
   Launch launch;
   if (uint32_t error = ParseLaunch(commandLine, launch)) return FailWith(error);
   if (launch.tool != sim::SystemTool::kNone) {
-    StartBuiltIn(commandLine, launch);
+    const uint32_t code = StartBuiltIn(commandLine, launch);
+    if (exitCode) *exitCode = code;
     return true;
   }
   pid_t pid = 0;
@@ -279,6 +280,8 @@ bool CreateProcessAndWait(const String& commandLine, uint32_t /*creationFlags*/)
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+  // A program ended by a signal reports what TerminateProcess would give it.
+  if (exitCode) *exitCode = WIFEXITED(status) ? static_cast<uint32_t>(WEXITSTATUS(status)) : 1;
   return true;
 }
 

@@ -26,12 +26,16 @@ bool StartProcess(const String& commandLine, uint32_t creationFlags, PROCESS_INF
 
 }  // namespace
 
-bool CreateProcessAndWait(const String& commandLine, uint32_t creationFlags) {
+bool CreateProcessAndWait(const String& commandLine, uint32_t creationFlags, uint32_t* exitCode) {
   PROCESS_INFORMATION info;
   if (!StartProcess(commandLine, creationFlags, info)) return false;
   w32::Handle process(info.hProcess);
   w32::Handle thread(info.hThread);
   ::WaitForSingleObject(process.Get(), INFINITE);
+  if (exitCode) {
+    DWORD code = 0;
+    *exitCode = ::GetExitCodeProcess(process.Get(), &code) ? code : 1;
+  }
   return true;
 }
 

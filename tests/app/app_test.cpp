@@ -256,6 +256,31 @@ TEST(TApp, ProductIdentity) {
       {"%PROGRAM_FILES=C:\r\n", false},
       {"%PROGRAM_FILES=Zorvex7\r\n%PROGRAM_DATA=..\\..\\\r\n", false},
       {"%PROGRAM_FILES=Zorvex7\r\n%PROGRAM_DEVICE=Device\\..\\..\\\r\n", false},
+      // Names Windows would not keep as written, or that name a device: "."
+      // would be the Program Files folder itself, "*" every program in it.
+      {"%PROGRAM_FILES=.\r\n", false},
+      {"%PROGRAM_FILES=. .\r\n", false},
+      {"%PROGRAM_FILES=Zorvex7.\r\n", false},
+      {"%PROGRAM_FILES=*\r\n", false},
+      {"%PROGRAM_FILES=Zor?vex\r\n", false},
+      {"%PROGRAM_FILES=Zor\"vex\r\n", false},
+      {"%PROGRAM_FILES=a<b\r\n", false},
+      {"%PROGRAM_FILES=a>b\r\n", false},
+      {"%PROGRAM_FILES=a|b\r\n", false},
+      {"%PROGRAM_FILES=a\tb\r\n", false},
+      {"%PROGRAM_FILES=con\r\n", false},
+      {"%PROGRAM_FILES=NUL.txt\r\n", false},
+      {"%PROGRAM_FILES=Com1\r\n", false},
+      {"%PROGRAM_FILES=LPT9.tar.gz\r\n", false},
+      {"%PROGRAM_FILES=AUX \r\n", false},
+      {"%PROGRAM_FILES=COM10\r\n", true},
+      {"%PROGRAM_FILES=CONSOLE\r\n", true},
+      {"%PROGRAM_FILES=.Zorvex\r\n", true},
+      {"%PROGRAM_FILES=Zorvex7\r\n%PROGRAM_DATA=Data\\PRN\\\r\n", false},
+      {"%PROGRAM_FILES=Zorvex7\r\n%PROGRAM_DATA=Data\\ \\\r\n", false},
+      {"%PROGRAM_FILES=Zorvex7\r\n%PROGRAM_DEVICE=Data\\*\\\r\n", false},
+      {"%PROGRAM_FILES=Zorvex7\r\n%PROGRAM_DEVICE=Data\\Device.\\\r\n", false},
+      {"%PROGRAM_FILES=Zorvex7\r\n%PROGRAM_DEVICE=Data\\Device\\\r\n%PROGRAM_DATA=Data\\\r\n", true},
   };
   for (const Case& c : cases) {
     Package p;

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/sim/file_hooks.h"
 #include "support/sim_machine.h"
+#include "util/folder_links.h"
 #include "util/xfunctions.h"
 #include "util_recorders.h"
 
@@ -335,6 +336,83 @@ TEST_F(FolderTreeTest, ForceFolderChainNeverEmptiesOrWalksPastTheDriveRoot) {
   EXPECT_EQ(machine.ReadFile(u"C:\\marker.txt"), "root file");
   EXPECT_EQ(machine.ReadFile(u"C:\\Folder\\inner.txt"), "inner");
   EXPECT_FALSE(machine.Exists(u"C:\\Base"));
+}
+
+// A folder handed over as a link, or reached through one on the way from the
+// base, is left as it is: nothing below its target is emptied or created.
+TEST_F(FolderTreeTest, AFolderThatIsOrLiesBehindALinkIsNeitherEmptiedNorCreated) {
+  machine.WriteFile(u"C:\\Users\\Bob\\Documents\\letter.txt", "dear");
+  machine.MakeFolder(u"C:\\Data\\Real");
+  MakeLink(u"C:\\Data\\Zorvex", u"C:\\Users\\Bob\\Documents");
+  MakeLink(u"C:\\Data\\Real\\Templates", u"C:\\Users\\Bob\\Documents");
+
+  DeleteFolderContents(u"C:\\Data\\Zorvex\\", nullptr, nullptr);
+  ForceFolderChain(u"C:\\Data\\Real\\Templates\\", u"C:\\Data", true);
+  ForceFolderChain(u"C:\\Data\\Zorvex\\bin\\uninst\\", u"C:\\Data", false);
+  ForceFolderChain(u"C:\\Data\\Zorvex\\bin\\uninst\\", u"C:\\Data", true);
+
+  EXPECT_EQ(machine.ReadFile(u"C:\\Users\\Bob\\Documents\\letter.txt"), "dear");
+  EXPECT_FALSE(machine.Exists(u"C:\\Users\\Bob\\Documents\\bin"));
+  EXPECT_NE(Attributes(u"C:\\Data\\Zorvex") & win::kFileAttributeReparsePoint, 0u);
+}
+
+TEST_F(FolderTreeTest, LinkOnFolderChainNamesTheFirstLinkBelowTheBase) {
+  machine.MakeFolder(u"C:\\Base\\A\\B");
+  machine.MakeFolder(u"C:\\Elsewhere\\B");
+  MakeLink(u"C:\\Base\\L", u"C:\\Elsewhere");
+  MakeLink(u"C:\\LinkedBase", u"C:\\Base");
+  struct Case {
+    const char16_t* folder;
+    const char16_t* base;
+    const char16_t* link;
+  } cases[] = {
+      {u"C:\\Base\\A\\B\\", u"C:\\Base", u""},
+      {u"C:\\Base\\L\\B", u"C:\\Base", u"C:\\Base\\L"},
+      {u"C:\\Base\\L", u"C:\\Base\\", u"C:\\Base\\L"},
+      {u"C:\\Base\\L\\B\\missing\\", u"C:\\Base", u"C:\\Base\\L"},
+      // The base itself is not looked at; a base that is no ancestor checks
+      // the whole way up.
+      {u"C:\\LinkedBase\\A", u"C:\\LinkedBase", u""},
+      {u"C:\\LinkedBase\\A", u"C:\\Other", u"C:\\LinkedBase"},
+      {u"C:\\base\\l\\B", u"C:\\BASE", u"C:\\base\\l"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Narrow(LinkOnFolderChain(c.folder, c.base)), Narrow(c.link)) << Narrow(c.folder);
+}
+
+TEST_F(FolderTreeTest, RemoveLinksInTreeRemovesEveryLinkAndNothingOfTheirTargets) {
+  machine.WriteFile(u"C:\\Other\\App\\app.exe", "app");
+  machine.WriteFile(u"C:\\Root\\keep.txt", "keep");
+  machine.MakeFolder(u"C:\\Root\\deep\\er");
+  MakeLink(u"C:\\Root\\evil", u"C:\\Other\\App");
+  MakeLink(u"C:\\Root\\deep\\er\\file.lnk", u"C:\\Other\\App\\app.exe");
+
+  RemoveLinksInTree(u"C:\\Root");
+
+  EXPECT_FALSE(machine.Exists(u"C:\\Root\\evil"));
+  EXPECT_FALSE(machine.Exists(u"C:\\Root\\deep\\er\\file.lnk"));
+  EXPECT_EQ(machine.ReadFile(u"C:\\Root\\keep.txt"), "keep");
+  EXPECT_EQ(machine.ReadFile(u"C:\\Other\\App\\app.exe"), "app");
+}
+
+// A half-made copy that a killed process left under its temporary name is no
+// data: copies and listings pass it by, emptying the folder removes it.
+TEST_F(FolderTreeTest, ALeftoverCopyIsNeverCopiedOrListedAndGoesWithItsFolder) {
+  machine.WriteFile(u"C:\\Saved\\Profile1.ini", "p1");
+  machine.WriteFile(u"C:\\Saved\\.zxtmp-1234-7", "half");
+  machine.WriteFile(u"C:\\Saved\\sub\\.zxtmp-AbC123", "half");
+  machine.MakeFolder(u"C:\\Restored");
+
+  CopyFolderTree(u"C:\\Saved\\", u"C:\\Restored\\", nullptr, false, u"", nullptr);
+  StringList files;
+  ListFolderEntries(u"C:\\Saved", u"File", u"", files, u"");
+
+  EXPECT_TRUE(machine.Exists(u"C:\\Restored\\Profile1.ini"));
+  EXPECT_FALSE(machine.Exists(u"C:\\Restored\\.zxtmp-1234-7"));
+  EXPECT_FALSE(machine.Exists(u"C:\\Restored\\sub\\.zxtmp-AbC123"));
+  EXPECT_EQ(CountFolderEntries(u"C:\\Saved"), 2);  // Profile1.ini and sub
+  DeleteFolderContents(u"C:\\Saved\\", nullptr, nullptr);
+  EXPECT_FALSE(machine.Exists(u"C:\\Saved\\.zxtmp-1234-7"));
+  EXPECT_FALSE(machine.Exists(u"C:\\Saved\\sub"));
 }
 
 TEST_F(FolderTreeTest, FindInSubfoldersPrefersTheFirstSubfolder) {

@@ -98,6 +98,7 @@ bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const Str
   if (installRoot.empty() || productFolder.empty()) return true;  // no copy named, nothing to save
   const String programFolder = win::ExcludeTrailingBackslash(installRoot) + u"\\" + productFolder;
   const String templates = win::IncludeTrailingBackslash(app.templatesFolder);
+  if (!FolderUsable(app, programFolder)) return false;
   if (!win::DirectoryExists(programFolder)) return true;
   const DeviceSource source = FindDeviceSource(programFolder, productFolder, device);
   if (source.folder.empty()) return true;

@@ -1,6 +1,7 @@
 #include "install/installthread.h"
 
 #include "app/app.h"
+#include "app/folder_guard.h"
 #include "install/device_data.h"
 #include "install/folder_rights.h"
 #include "install/install_context.h"
@@ -86,6 +87,13 @@ void TInstallThread::Run() {
   win::PostMessage(outputs_.window, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0);
 }
 
+void TInstallThread::EndRunAfterFailure(const String& errorText) {
+  outputs_.ShowMessage(errorText.empty() ? String(kCopyFailed) + kLineBreak + kCopyFailedClose
+                                         : errorText + kLineBreak + kCopyFailedAfterError);
+  Terminate();
+  failed_ = true;
+}
+
 void TInstallThread::RunStages() {
   TApp& app = *App;
   const InstallContext ctx{app, setupReader_.get(), outputs_, win::ExecutableFolder()};
@@ -107,7 +115,15 @@ void TInstallThread::RunStages() {
   BackupDeviceData(ctx);
   outputs_.SetProgress(10);
 
-  // S4
+  // S4. A program or updater folder reached through a junction or symbolic
+  // link is somebody else's: nothing is copied there, and the run ends as when
+  // the uninstaller folder cannot be built, so that no later step (nor the
+  // finish screen) writes through the link either.
+  String refusal;
+  if (!FolderUsable(app, app.programFolder, &refusal) || !FolderUsable(app, app.updaterFolder, &refusal)) {
+    EndRunAfterFailure(refusal);
+    return;
+  }
   const StringList failedCopies = CopyProgramFiles(ctx);
   if (!failedCopies.empty()) outputs_.ShowMessage(CopyFailureMessage(ctx, failedCopies));
 
@@ -121,11 +137,7 @@ void TInstallThread::RunStages() {
   // S6
   const UninstallerFolderResult uninstaller = BuildUninstallerFolder(ctx);
   if (!uninstaller.ok && registryName != kProductTonalix) {
-    outputs_.ShowMessage(uninstaller.errorText.empty()
-                             ? String(kCopyFailed) + kLineBreak + kCopyFailedClose
-                             : uninstaller.errorText + kLineBreak + kCopyFailedAfterError);
-    Terminate();
-    failed_ = true;
+    EndRunAfterFailure(uninstaller.errorText);
     return;
   }
 

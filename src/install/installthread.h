@@ -23,7 +23,8 @@ class TInstallThread : public win::Thread {
   // failed uninstaller folder, once the program was asked to end.
   void Run();
 
-  // Whether the uninstaller folder stage failed and ended the installation.
+  // Whether the uninstaller folder stage failed, or the program folder was a
+  // junction or symbolic link, and the installation ended.
   bool Failed() const { return failed_; }
 
  protected:
@@ -31,6 +32,9 @@ class TInstallThread : public win::Thread {
 
  private:
   void RunStages();
+  // A stage that ends the installation: the worker's message (errorText first
+  // when there is one), the terminate flag, and no later stage.
+  void EndRunAfterFailure(const String& errorText);
 
   WorkerOutputs outputs_;
   std::unique_ptr<win::MemIniFile> setupReader_;  // the run's own reader over Setup.ini

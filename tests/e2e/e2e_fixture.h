@@ -74,6 +74,12 @@ class EndToEnd : public ::testing::Test {
   virtual std::vector<std::string> MachineSettings() const { return {}; }
 
   zxtest::TempMachine& Machine() { return *machine_; }
+  // A new machine for the next case of a table (the old one goes first: a
+  // process works on one machine at a time).
+  void StartAgain() {
+    machine_.reset();
+    SetUp();
+  }
 
   // Runs the program with arguments under a script; the script's relative
   // snapshot names land in the artifacts folder.

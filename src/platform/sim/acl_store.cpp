@@ -312,10 +312,25 @@ bool SaveStore(const std::string& root, const Store& store) {
   return std::rename(temp.c_str(), finalPath.c_str()) == 0;
 }
 
+namespace {
+
+thread_local int glanceDepth = 0;
+thread_local Snapshot glanced;
+
+}  // namespace
+
+StoreGlance::StoreGlance() { ++glanceDepth; }
+
+StoreGlance::~StoreGlance() {
+  if (--glanceDepth == 0) glanced = Snapshot();
+}
+
 Snapshot CurrentStore() {
+  if (glanceDepth > 0 && glanced.store) return glanced;
   struct Cache {
     std::mutex mutex;
     std::string root;
+    int rootFd = -1;  // the machine's folder, so that the look at the file walks no long path
     bool present = false;
     dev_t dev = 0;
     ino_t ino = 0;
@@ -327,15 +342,24 @@ Snapshot CurrentStore() {
   const std::string& root = CurrentMachine().Root();
   const std::string file = root + "/" + kStoreName;
   std::lock_guard<std::mutex> lock(cache.mutex);
+  if (cache.root != root || cache.rootFd < 0) {
+    if (cache.rootFd >= 0) close(cache.rootFd);
+    cache.rootFd = open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    cache.snapshot = Snapshot{nullptr, cache.snapshot.generation};
+    cache.root = root;
+  }
   // One look at the file when nothing changed; it is opened only to read it again.
   struct stat st {};
-  bool present = stat(file.c_str(), &st) == 0;
+  bool present = cache.rootFd >= 0 ? fstatat(cache.rootFd, kStoreName, &st, 0) == 0 : stat(file.c_str(), &st) == 0;
   auto same = [&] {
     return cache.snapshot.store && cache.root == root && cache.present == present &&
            (!present || (cache.dev == st.st_dev && cache.ino == st.st_ino && cache.size == st.st_size &&
                          cache.mtime.tv_sec == st.st_mtim.tv_sec && cache.mtime.tv_nsec == st.st_mtim.tv_nsec));
   };
-  if (same()) return cache.snapshot;
+  if (same()) {
+    if (glanceDepth > 0) glanced = cache.snapshot;
+    return cache.snapshot;
+  }
   std::string text;
   int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
   present = fd >= 0 && fstat(fd, &st) == 0;
@@ -354,6 +378,7 @@ Snapshot CurrentStore() {
   cache.mtime = st.st_mtim;
   cache.snapshot.store = std::make_shared<const Store>(ParseStore(in));
   ++cache.snapshot.generation;
+  if (glanceDepth > 0) glanced = cache.snapshot;
   return cache.snapshot;
 }
 

@@ -82,6 +82,16 @@ struct Snapshot {
 };
 Snapshot CurrentStore();
 
+// While one lives on this thread, CurrentStore looks at the file once: a file
+// call that checks several objects sees them all in one state of the store.
+class StoreGlance {
+ public:
+  StoreGlance();
+  ~StoreGlance();
+  StoreGlance(const StoreGlance&) = delete;
+  StoreGlance& operator=(const StoreGlance&) = delete;
+};
+
 // Holds the store's lock file while it lives.
 class StoreLock {
  public:

@@ -34,6 +34,7 @@
 #include <fstream>
 
 #include "platform/sim/access.h"
+#include "platform/sim/acl_store.h"
 #include "platform/sim/file_hooks.h"
 #include "platform/sim/machine_internal.h"
 #include "platform/sim/tools_internal.h"
@@ -463,6 +464,7 @@ uint32_t GetFileAttributes(const String& path) {
 }
 
 bool SetFileAttributes(const String& path, uint32_t attributes) {
+  sim::acl::StoreGlance glance;
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
@@ -478,6 +480,7 @@ bool SetFileAttributes(const String& path, uint32_t attributes) {
 }
 
 bool CopyFile(const String& existing, const String& target, bool failIfExists) {
+  sim::acl::StoreGlance glance;
   ResolvedPath from;
   if (!sim::Resolve(existing, from)) return false;
   std::string source;
@@ -523,6 +526,7 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
 }
 
 bool DeleteFile(const String& path) {
+  sim::acl::StoreGlance glance;
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
@@ -546,6 +550,7 @@ bool DeleteFile(const String& path) {
 }
 
 bool CreateDirectory(const String& path) {
+  sim::acl::StoreGlance glance;
   // CreateDirectoryW leaves room for an 8.3 name: 248 characters at most.
   if (path.size() >= 248 && !StartsWith(path, u"\\\\?\\")) return sim::Fail(kErrorFilenameExcedRange);
   ResolvedPath r;
@@ -563,6 +568,7 @@ bool CreateDirectory(const String& path) {
 }
 
 bool RemoveDirectory(const String& path) {
+  sim::acl::StoreGlance glance;
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
@@ -593,6 +599,7 @@ bool RemoveDirectory(const String& path) {
 }
 
 bool MoveFile(const String& existing, const String& newName) {
+  sim::acl::StoreGlance glance;
   ResolvedPath from;
   if (!sim::Resolve(existing, from)) return false;
   if (!from.exists) return sim::Fail(sim::MissingError(from));
@@ -633,6 +640,7 @@ bool DirectoryExists(const String& path) {
 }
 
 bool GetFileLastWriteTime(const String& path, SystemTime& time) {
+  sim::acl::StoreGlance glance;
   std::string host;
   struct stat st;
   if (!sim::OpenableForRead(path, host, st)) return false;
@@ -650,6 +658,7 @@ bool GetFileLastWriteTime(const String& path, SystemTime& time) {
 }
 
 bool ReadFileBytes(const String& path, std::string& bytes) {
+  sim::acl::StoreGlance glance;
   std::string host;
   struct stat st;
   if (!sim::OpenableForRead(path, host, st)) return false;
@@ -661,6 +670,7 @@ bool ReadFileBytes(const String& path, std::string& bytes) {
 }
 
 bool WriteFileBytes(const String& path, const std::string& bytes) {
+  sim::acl::StoreGlance glance;
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   std::string host;

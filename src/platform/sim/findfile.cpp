@@ -11,6 +11,7 @@
 
 #include "platform/files.h"
 #include "platform/sim/access.h"
+#include "platform/sim/acl_store.h"
 #include "platform/sim/machine_internal.h"
 #include "platform/sim/tools_internal.h"
 
@@ -99,6 +100,7 @@ bool FindFile::First(const String& pattern, FindData& data) {
     SetLastError(kErrorAccessDenied);
     return false;
   }
+  sim::acl::StoreGlance glance;
   if (uint32_t denied = sim::CheckObjectAccess(dir, sim::acl::kRead)) {
     SetLastError(denied);
     return false;

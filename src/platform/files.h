@@ -56,6 +56,9 @@ bool SetFileAttributes(const String& path, uint32_t attributes);
 bool DeleteFile(const String& path);
 bool CreateDirectory(const String& path);  // one level
 bool RemoveDirectory(const String& path);  // only an empty folder; a link is removed itself
+// Renames a file or folder (MoveFileW): fails with kErrorAlreadyExists when
+// newName exists. A running program's file may be renamed.
+bool MoveFile(const String& existing, const String& newName);
 bool FileExists(const String& path);       // an existing file (not a folder)
 bool DirectoryExists(const String& path);  // an existing folder (a link to one counts)
 

@@ -5,9 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/sim/process_sim.h"
+#include "platform/sim/tools.h"
 #include "process/process_fixture.h"
 #include "support/sim_machine.h"
 #include "util/cmnfileexecuate.h"
@@ -162,6 +165,75 @@ TEST(Process, HostProcessesOutsideTheMachineAreNeitherListedNorStopped) {
   kill(pid, SIGKILL);
   waitpid(pid, nullptr, 0);
   EXPECT_EQ(win::GetCurrentProcessId(), static_cast<uint32_t>(getpid()));
+}
+
+}  // namespace
+
+namespace {
+
+using zxtest::InstallHelper;
+using zxtest::RunAsUser;
+using zxtest::TempMachine;
+using zxtest::WaitUntil;
+
+TEST(RunningProgram, ItsFileCanBeRenamedButNotOverwrittenOrDeleted) {
+  TempMachine machine;
+  const String exe = u"C:\\Program Files (x86)\\Zorvex6\\Zorvex6.exe";
+  const String moved = u"C:\\Program Files (x86)\\Zorvex6\\Zorvex6.old.exe";
+  InstallHelper(machine, exe);
+  machine.WriteFile(u"C:\\New\\Zorvex6.exe", "new");
+  uint32_t pid = win::CreateProcessNoWait(u"\"" + exe + u"\" sleep 30", 0);
+  ASSERT_NE(pid, 0u);
+  ASSERT_TRUE(WaitUntil([&] {
+    std::vector<win::ProcessEntry> list;
+    win::SnapshotProcesses(list);
+    for (const win::ProcessEntry& p : list) {
+      if (p.processId == pid) return true;
+    }
+    return false;
+  }));
+  struct Case {
+    const char* what;
+    std::function<bool()> call;
+    uint32_t error;
+  };
+  const Case refused[] = {
+      {"delete", [&] { return win::DeleteFile(exe); }, win::kErrorAccessDenied},
+      {"copy over", [&] { return win::CopyFile(u"C:\\New\\Zorvex6.exe", exe, false); }, win::kErrorSharingViolation},
+      {"write", [&] { return win::WriteFileBytes(exe, "x"); }, win::kErrorSharingViolation},
+  };
+  for (const Case& c : refused) {
+    EXPECT_FALSE(c.call()) << c.what;
+    EXPECT_EQ(win::GetLastError(), c.error) << c.what;
+  }
+  std::string bytes;
+  EXPECT_TRUE(win::ReadFileBytes(exe, bytes)) << "reading is shared";
+  // Renamed, the program goes on running from it, and it stays locked.
+  ASSERT_TRUE(win::MoveFile(exe, moved));
+  EXPECT_FALSE(win::DeleteFile(moved));
+  EXPECT_EQ(win::GetLastError(), win::kErrorAccessDenied);
+  EXPECT_TRUE(win::CopyFile(u"C:\\New\\Zorvex6.exe", exe, false)) << "the old name is free";
+
+  ASSERT_TRUE(win::TerminateProcessById(pid, 0));
+  uint32_t code = 0;
+  ASSERT_TRUE(sim::WaitForProcess(pid, code));
+  EXPECT_TRUE(win::DeleteFile(moved)) << "free once the program has ended";
+}
+
+TEST(RunningProgram, RunsAsTheUserThatStartedIt) {
+  TempMachine machine;
+  const String helper = u"C:\\Tools\\Helper.exe";
+  InstallHelper(machine, helper);
+  machine.MakeFolder(u"C:\\Program Files (x86)\\App");
+  RunAsUser alice(u"Alice");
+  uint32_t code = 99;
+  uint32_t pid = win::CreateProcessNoWait(helper + u" write \"C:\\Program Files (x86)\\App\\a.txt\" x", 0);
+  ASSERT_TRUE(sim::WaitForProcess(pid, code));
+  EXPECT_EQ(code, 1u) << "a standard user may not write there";
+  pid = win::CreateProcessNoWait(helper + u" write C:\\ProgramData\\a.txt x", 0);
+  ASSERT_TRUE(sim::WaitForProcess(pid, code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(sim::GetOwner(u"C:\\ProgramData\\a.txt"), u"Alice");
 }
 
 }  // namespace

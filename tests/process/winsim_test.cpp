@@ -133,4 +133,29 @@ TEST_F(Winsim, ErrorsAreOneLineAndANonZeroExit) {
   EXPECT_NE(usage.err.find("usage: winsim"), std::string::npos);
 }
 
+TEST_F(Winsim, RunsAProgramAsAStandardUser) {
+  const std::string m = dir_ + "/m";
+  ASSERT_EQ(Call({"new", m}).code, 0);
+  fs::create_directories(m + "/drive_c/Tools");
+  fs::copy_file(std::string(ZX_TEST_PROGRAMS_DIR) + "/proc_helper", m + "/drive_c/Tools/Helper.exe");
+
+  EXPECT_EQ(Call({"run", m, "C:\\Tools\\Helper.exe", "write", "C:\\Tools\\admin.txt", "a"}).code, 0);
+  EXPECT_EQ(Call({"run", "--user", "Alice", m, "C:\\Tools\\Helper.exe", "write", "C:\\Tools\\alice.txt", "a"}).code, 1);
+  EXPECT_FALSE(fs::exists(m + "/drive_c/Tools/alice.txt"));
+  EXPECT_EQ(Call({"run", "--user", "Alice", m, "C:\\Tools\\Helper.exe", "write",
+                  "C:\\Users\\Alice\\AppData\\Local\\Temp\\t.txt", "t"}).code, 0)
+      << "the user gets a profile of its own";
+  EXPECT_EQ(Call({"run", "--user", "Alice", m, "C:\\Tools\\Helper.exe", "write", "C:\\ProgramData\\p.txt", "p"}).code, 0);
+  EXPECT_NE(Slurp(m + "/acl.tsv").find("C:\\ProgramData\\p.txt\t-\towner\tAlice\n"), std::string::npos)
+      << Slurp(m + "/acl.tsv");
+
+  // On a machine without administrators its own user is a standard user.
+  const std::string standard = dir_ + "/standard";
+  ASSERT_EQ(Call({"new", standard, "admin=0"}).code, 0);
+  fs::create_directories(standard + "/drive_c/Tools");
+  fs::copy_file(std::string(ZX_TEST_PROGRAMS_DIR) + "/proc_helper", standard + "/drive_c/Tools/Helper.exe");
+  EXPECT_EQ(Call({"run", standard, "C:\\Tools\\Helper.exe", "write", "C:\\Tools\\x.txt", "x"}).code, 1);
+  EXPECT_EQ(Call({"run", "--user", "", m, "C:\\Tools\\Helper.exe", "exit", "0"}).code, 1);
+}
+
 }  // namespace

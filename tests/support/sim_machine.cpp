@@ -95,4 +95,20 @@ std::string TempMachine::ToolLog() const {
   return all.str();
 }
 
+RunAsUser::RunAsUser(const String& name) {
+  EXPECT_TRUE(sim::CreateUserProfile(name)) << win::ToUtf8(name);
+  if (const char* before = getenv(sim::kRunAsVariable)) {
+    previous_ = before;
+    hadPrevious_ = true;
+  }
+  setenv(sim::kRunAsVariable, win::ToUtf8(name).c_str(), 1);
+  sim::ReloadMachine();
+}
+
+RunAsUser::~RunAsUser() {
+  if (hadPrevious_) setenv(sim::kRunAsVariable, previous_.c_str(), 1);
+  else unsetenv(sim::kRunAsVariable);
+  sim::ReloadMachine();
+}
+
 }  // namespace zxtest

@@ -32,4 +32,21 @@ class TempMachine {
   std::string dir_;
 };
 
+// Acts as the standard user `name` (never an administrator) while the object
+// lives: the file calls, the registry, IsUserAnAdmin and the built-in tools of
+// this process, and every program it starts, run as that user (as with
+// `winsim run --user NAME`). The user gets a profile folder first. Make it
+// after the TempMachine; the account before it comes back at the end.
+class RunAsUser {
+ public:
+  explicit RunAsUser(const String& name);
+  ~RunAsUser();
+  RunAsUser(const RunAsUser&) = delete;
+  RunAsUser& operator=(const RunAsUser&) = delete;
+
+ private:
+  std::string previous_;
+  bool hadPrevious_ = false;
+};
+
 }  // namespace zxtest

@@ -1,5 +1,6 @@
 // winsim: makes simulated Windows machines, runs programs on them and shows
 // what is on them.
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -105,6 +106,24 @@ int New(const std::vector<std::string>& args) {
   return 0;
 }
 
+constexpr const char* kUserOption = "--user";
+
+// The program and whatever it starts run as the standard user `name`, who
+// gets a profile folder when it has none yet.
+bool RunAsUser(const std::string& name, std::string& error) {
+  const String user = win::FromUtf8(name);
+  if (name.empty() || !sim::CreateUserProfile(user)) {
+    error = "run: cannot run as user \"" + name + "\"";
+    return false;
+  }
+  setenv(sim::kRunAsVariable, name.c_str(), 1);
+  sim::ReloadMachine();
+  return true;
+}
+
+[[maybe_unused]] const bool userRegistered = RegisterRunOption(
+    {kUserOption, true, "--user NAME    run it as the standard user NAME (not an administrator)", nullptr});
+
 // winsim run [OPTIONS] DIR PROGRAM [args ...]
 int Run(const std::vector<std::string>& args) {
   RunRequest request;
@@ -129,8 +148,11 @@ int Run(const std::vector<std::string>& args) {
 
   std::string error;
   if (!OpenMachine(request.machineDir, error)) return Fail(error);
+  if (auto user = request.options.find(kUserOption); user != request.options.end()) {
+    if (!RunAsUser(user->second, error)) return Fail(error);
+  }
   for (const RunOption& option : RunOptions()) {
-    if (request.options.count(option.name)) return option.run(request);
+    if (option.run && request.options.count(option.name)) return option.run(request);
   }
   uint32_t processId = 0;
   if (!StartProgram(request, processId, error)) return Fail(error);

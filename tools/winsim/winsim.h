@@ -33,7 +33,8 @@ struct RunOption {
   bool takesValue = false;
   std::string usage;  // one line for the usage text
   // Runs the request instead of the plain run when the option is given;
-  // returns winsim's exit code.
+  // returns winsim's exit code. Empty for an option that only sets how the
+  // program runs (--user).
   std::function<int(const RunRequest&)> run;
 };
 

@@ -11,6 +11,11 @@
 // enforced here, since the host's permission bits mean nothing to a root
 // process. Host symbolic links play junctions: they are reparse points,
 // removed themselves and never followed out of the machine.
+//
+// Every call that opens, creates, renames or deletes checks the running
+// account's rights first (access.h), as Windows does when it opens the file;
+// the executable of a running program cannot be written or deleted, only
+// renamed.
 #include "platform/files.h"
 
 #include <dirent.h>
@@ -28,8 +33,11 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/sim/access.h"
+#include "platform/sim/acl_store.h"
 #include "platform/sim/file_hooks.h"
 #include "platform/sim/machine_internal.h"
+#include "platform/sim/tools_internal.h"
 
 namespace sim {
 
@@ -208,6 +216,7 @@ bool OpenableForRead(const ResolvedPath& r, std::string& host, struct stat& st, 
   if (r.isRoot) return Fail(win::kErrorAccessDenied);
   if (S_ISLNK(st.st_mode) && !FollowInside(host, st)) return false;
   if (S_ISDIR(st.st_mode)) return Fail(win::kErrorAccessDenied);
+  if (uint32_t error = CheckObjectAccess(r, acl::kRead)) return Fail(error);
   record = ReadRecord(host, st.st_mode);
   if (record.locked) return Fail(win::kErrorSharingViolation);
   return true;
@@ -227,7 +236,10 @@ bool WritableTarget(const ResolvedPath& r, std::string& host, bool& exists, stru
   exists = false;
   if (r.isRoot) return Fail(win::kErrorAccessDenied);
   if (!r.parentExists) return Fail(win::kErrorPathNotFound);
-  if (!r.exists) return true;
+  if (!r.exists) {
+    if (uint32_t error = CheckAddToFolder(r)) return Fail(error);
+    return true;
+  }
   st = r.st;
   if (S_ISLNK(st.st_mode) && !FollowInside(host, st)) return false;
   exists = true;
@@ -235,7 +247,8 @@ bool WritableTarget(const ResolvedPath& r, std::string& host, bool& exists, stru
   if (S_ISDIR(st.st_mode) || (AttributesOf(host, st, record) & win::kFileAttributeReadOnly)) {
     return Fail(win::kErrorAccessDenied);
   }
-  if (record.locked) return Fail(win::kErrorSharingViolation);
+  if (uint32_t error = CheckObjectAccess(r, acl::kWrite)) return Fail(error);
+  if (record.locked || IsRunningProgram(host, st)) return Fail(win::kErrorSharingViolation);
   return true;
 }
 
@@ -451,10 +464,12 @@ uint32_t GetFileAttributes(const String& path) {
 }
 
 bool SetFileAttributes(const String& path, uint32_t attributes) {
+  sim::acl::StoreGlance glance;
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
   if (r.isRoot || sim::IsLink(r)) return sim::Succeed();  // kept on the link itself
+  if (uint32_t error = sim::CheckObjectAccess(r, sim::acl::kWrite)) return sim::Fail(error);
   // Attributes are no data: a file another program holds open without
   // sharing still takes them, as on Windows.
   sim::Record record = sim::ReadRecord(r.host, r.st.st_mode);
@@ -465,6 +480,7 @@ bool SetFileAttributes(const String& path, uint32_t attributes) {
 }
 
 bool CopyFile(const String& existing, const String& target, bool failIfExists) {
+  sim::acl::StoreGlance glance;
   ResolvedPath from;
   if (!sim::Resolve(existing, from)) return false;
   std::string source;
@@ -505,10 +521,12 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
     return sim::Fail(errno == EEXIST ? kErrorFileExists : sim::ErrorFromErrno(errno));
   }
   sim::NoteEntryChanged(dest, true, place.FolderFd());
+  if (!exists) sim::NoteCreated(to);
   return sim::Succeed();
 }
 
 bool DeleteFile(const String& path) {
+  sim::acl::StoreGlance glance;
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
@@ -517,15 +535,22 @@ bool DeleteFile(const String& path) {
     sim::Record record = sim::ReadRecord(r.host, r.st.st_mode);
     uint32_t attrs = sim::AttributesOf(r.host, r.st, record);
     if (attrs & (kFileAttributeDirectory | kFileAttributeReadOnly)) return sim::Fail(kErrorAccessDenied);
+    if (uint32_t error = sim::CheckDeleteAccess(r)) return sim::Fail(error);
     if (record.locked) return sim::Fail(kErrorSharingViolation);
+    // The image of a running program is mapped: it cannot go.
+    if (sim::IsRunningProgram(r.host, r.st)) return sim::Fail(kErrorAccessDenied);
+  } else if (uint32_t error = sim::CheckDeleteAccess(r)) {
+    return sim::Fail(error);
   }
   const sim::Place at = sim::PlaceOf(r);
   if (unlinkat(at.folder, at.Name(), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
   sim::NoteEntryChanged(r.host, false, at.FolderFd());
+  sim::NoteRemoved(r);
   return sim::Succeed();
 }
 
 bool CreateDirectory(const String& path) {
+  sim::acl::StoreGlance glance;
   // CreateDirectoryW leaves room for an 8.3 name: 248 characters at most.
   if (path.size() >= 248 && !StartsWith(path, u"\\\\?\\")) return sim::Fail(kErrorFilenameExcedRange);
   ResolvedPath r;
@@ -534,13 +559,16 @@ bool CreateDirectory(const String& path) {
   if (r.isRoot) return sim::Fail(kErrorAccessDenied);
   if (r.exists) return sim::Fail(kErrorAlreadyExists);
   if (!r.parentExists) return sim::Fail(kErrorPathNotFound);
+  if (uint32_t error = sim::CheckAddToFolder(r)) return sim::Fail(error);
   const sim::Place at = sim::PlaceOf(r);
   if (mkdirat(at.folder, at.Name(), 0755) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
   sim::NoteEntryChanged(r.host, true, at.FolderFd());
+  sim::NoteCreated(r);
   return sim::Succeed();
 }
 
 bool RemoveDirectory(const String& path) {
+  sim::acl::StoreGlance glance;
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   if (!r.exists) return sim::Fail(sim::MissingError(r));
@@ -548,14 +576,17 @@ bool RemoveDirectory(const String& path) {
   const sim::Place at = sim::PlaceOf(r);
   if (sim::IsLink(r)) {
     // A junction goes by itself; what it points at stays untouched.
+    if (uint32_t error = sim::CheckDeleteAccess(r)) return sim::Fail(error);
     if (unlinkat(at.folder, at.Name(), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
     sim::NoteEntryChanged(r.host, false, at.FolderFd());
+    sim::NoteRemoved(r);
     return sim::Succeed();
   }
   sim::Record record = sim::ReadRecord(r.host, r.st.st_mode);
   uint32_t attrs = sim::AttributesOf(r.host, r.st, record);
   if (!(attrs & kFileAttributeDirectory)) return sim::Fail(kErrorDirectory);
   if (attrs & kFileAttributeReadOnly) return sim::Fail(kErrorAccessDenied);
+  if (uint32_t error = sim::CheckDeleteAccess(r)) return sim::Fail(error);
   if (record.locked) return sim::Fail(kErrorSharingViolation);
   if (unlinkat(at.folder, at.Name(), AT_REMOVEDIR) != 0) {
     int e = errno;
@@ -563,6 +594,38 @@ bool RemoveDirectory(const String& path) {
   }
   sim::NoteEntryChanged(r.host, false, at.FolderFd());
   sim::ForgetFolderMappingsUnder(r.host);
+  sim::NoteRemoved(r);
+  return sim::Succeed();
+}
+
+bool MoveFile(const String& existing, const String& newName) {
+  sim::acl::StoreGlance glance;
+  ResolvedPath from;
+  if (!sim::Resolve(existing, from)) return false;
+  if (!from.exists) return sim::Fail(sim::MissingError(from));
+  if (from.isRoot) return sim::Fail(kErrorAccessDenied);
+  ResolvedPath to;
+  if (!sim::Resolve(newName, to)) return false;
+  if (to.isRoot) return sim::Fail(kErrorAccessDenied);
+  if (!to.parentExists) return sim::Fail(kErrorPathNotFound);
+  if (uint32_t error = sim::CheckDeleteAccess(from)) return sim::Fail(error);
+  if (to.exists) {
+    // The same entry under another letter case keeps its name here (names
+    // stay as first created).
+    const bool same = to.st.st_dev == from.st.st_dev && to.st.st_ino == from.st.st_ino;
+    return same ? sim::Succeed() : sim::Fail(kErrorAlreadyExists);
+  }
+  if (uint32_t error = sim::CheckAddToFolder(to)) return sim::Fail(error);
+  if (!sim::IsLink(from) && sim::ReadRecord(from.host, from.st.st_mode).locked) {
+    return sim::Fail(kErrorSharingViolation);
+  }
+  const sim::Place a = sim::PlaceOf(from);
+  const sim::Place b = sim::PlaceOf(to);
+  if (renameat(a.folder, a.Name(), b.folder, b.Name()) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  sim::NoteEntryChanged(from.host, false, a.FolderFd());
+  sim::NoteEntryChanged(to.host, true, b.FolderFd());
+  if (S_ISDIR(from.st.st_mode)) sim::ForgetFolderMappingsUnder(from.host);
+  sim::NoteMoved(from, to);
   return sim::Succeed();
 }
 
@@ -577,6 +640,7 @@ bool DirectoryExists(const String& path) {
 }
 
 bool GetFileLastWriteTime(const String& path, SystemTime& time) {
+  sim::acl::StoreGlance glance;
   std::string host;
   struct stat st;
   if (!sim::OpenableForRead(path, host, st)) return false;
@@ -594,6 +658,7 @@ bool GetFileLastWriteTime(const String& path, SystemTime& time) {
 }
 
 bool ReadFileBytes(const String& path, std::string& bytes) {
+  sim::acl::StoreGlance glance;
   std::string host;
   struct stat st;
   if (!sim::OpenableForRead(path, host, st)) return false;
@@ -605,6 +670,7 @@ bool ReadFileBytes(const String& path, std::string& bytes) {
 }
 
 bool WriteFileBytes(const String& path, const std::string& bytes) {
+  sim::acl::StoreGlance glance;
   ResolvedPath r;
   if (!sim::Resolve(path, r)) return false;
   std::string host;
@@ -620,6 +686,7 @@ bool WriteFileBytes(const String& path, const std::string& bytes) {
   if (!sim::WriteAll(out.Fd(), bytes.data(), bytes.size())) return sim::Fail(sim::ErrorFromErrno(errno));
   if (!out.Commit(true)) return sim::Fail(sim::ErrorFromErrno(errno));
   sim::NoteEntryChanged(host, true, place.FolderFd());
+  if (!exists) sim::NoteCreated(r);
   return sim::Succeed();
 }
 

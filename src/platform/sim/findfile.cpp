@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/sim/access.h"
+#include "platform/sim/acl_store.h"
 #include "platform/sim/machine_internal.h"
+#include "platform/sim/tools_internal.h"
 
 namespace sim {
 
@@ -95,6 +98,11 @@ bool FindFile::First(const String& pattern, FindData& data) {
   }
   if (!dir.isRoot && !sim::StaysInsideMachine(dir.host)) {
     SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  sim::acl::StoreGlance glance;
+  if (uint32_t denied = sim::CheckObjectAccess(dir, sim::acl::kRead)) {
+    SetLastError(denied);
     return false;
   }
   DIR* d = opendir(dir.host.c_str());

@@ -36,6 +36,7 @@ struct State {
   std::string root;
   std::string realDrive;  // drive_c with every link resolved
   MachineConfig config;
+  RunningAccount account;
   std::optional<String> exePath;
   std::optional<StringList> arguments;
 };
@@ -182,6 +183,12 @@ void LoadLocked(State& s) {
   s.found = !s.root.empty() && FileExistsHost(s.root + "/" + kIniName) &&
             IsDirHost(s.root + "/" + kDriveFolder);
   s.config = s.found ? ReadConfig(s.root) : MachineConfig();
+  const char* runAs = getenv(kRunAsVariable);
+  if (runAs != nullptr && *runAs != '\0') {
+    s.account = {win::FromUtf8(runAs), false};
+  } else {
+    s.account = {s.config.userName, s.config.admin};
+  }
   s.realDrive = s.found ? RealPathOf(s.root + "/" + kDriveFolder) : std::string();
   s.loaded = true;
 }
@@ -320,6 +327,16 @@ Machine& CurrentMachine() {
 bool Machine::Found() const { return Loaded().found; }
 const std::string& Machine::Root() const { return Loaded().root; }
 const MachineConfig& Machine::Config() const { return Loaded().config; }
+const RunningAccount& Machine::Account() const { return Loaded().account; }
+
+bool CreateUserProfile(const String& user) {
+  State& s = Loaded();
+  if (!s.found || user.empty() || user.find_first_of(u"/\\:*?\"<>|") != String::npos) return false;
+  const std::string profile = s.root + "/" + kDriveFolder + "/Users/" + win::ToUtf8(user) + "/AppData/";
+  bool ok = MakeDirs(profile + "Roaming") && MakeDirs(profile + "Local/Temp");
+  ForgetFolderListings();
+  return ok;
+}
 
 std::string DriveRoot() {
   State& s = Loaded();

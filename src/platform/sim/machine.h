@@ -37,6 +37,17 @@ struct MachineConfig {
   String userName = u"Player";
 };
 
+// The account a process runs as: the machine's user, elevated (an
+// administrator) on an admin machine. A process whose environment names a
+// user (kRunAsVariable=NAME, as `winsim run --user NAME` sets it) runs as
+// that user, never elevated; the programs it starts inherit the variable and
+// so run as the same user.
+constexpr const char* kRunAsVariable = "ZXSIM_USER";
+struct RunningAccount {
+  String user;
+  bool elevated = false;
+};
+
 // Creates a fresh machine in hostDir (which must not hold one yet). overrides
 // are "name=value" lines of machine.ini (admin=0, systemLangId=2052,
 // codePage=936, osMajor=6, osMinor=1, everyone=Jeder, is64Bit=0 ...).
@@ -69,10 +80,15 @@ class Machine {
   // The Windows path ("C:\...") of a host path inside drive_c; "" outside it.
   String WindowsPath(const std::string& hostPath) const;
   void AppendToolLog(const std::string& line) const;
+  const RunningAccount& Account() const;
 };
 
+// Gives a user a profile folder (C:\Users\NAME\AppData\Roaming and
+// \Local), as the first logon does. False when it cannot be made.
+bool CreateUserProfile(const String& user);
+
 Machine& CurrentMachine();
-// Re-reads machine.ini (after a test changed it).
+// Re-reads machine.ini and the running account (after a test changed them).
 void ReloadMachine();
 
 }  // namespace sim

@@ -66,8 +66,8 @@ struct Registry::Impl {
   StringList path;  // as the program names it
 
   StringList Store() const { return StorePath(root, path); }
-  // Local machine keys change only for an administrator.
-  bool MayChangeHive() const { return root == RootKey::CurrentUser || sim::CurrentMachine().Config().admin; }
+  // Local machine keys change only for an elevated administrator.
+  bool MayChangeHive() const { return root == RootKey::CurrentUser || sim::CurrentMachine().Account().elevated; }
   bool CanSetValues() const {
     return open && !path.empty() && !readOnly && (access & kKeySetValue) && MayChangeHive();
   }

@@ -25,7 +25,7 @@ String SHGetSpecialFolderPath(int csidl) {
   if (!m.Found()) return String();
   // A 32-bit program on a 64-bit machine gets the 32-bit Program Files.
   const String programFiles = m.Config().is64Bit ? u"C:\\Program Files (x86)" : u"C:\\Program Files";
-  const String profile = u"C:\\Users\\" + m.Config().userName;
+  const String profile = u"C:\\Users\\" + m.Account().user;
   switch (csidl & 0xFF) {
     case kCsidlProgramFiles: return programFiles;
     case kCsidlProgramFilesCommon: return programFiles + u"\\Common Files";
@@ -43,7 +43,7 @@ String SHGetSpecialFolderPath(int csidl) {
   return String();
 }
 
-bool IsUserAnAdmin() { return sim::CurrentMachine().Config().admin; }
+bool IsUserAnAdmin() { return sim::CurrentMachine().Account().elevated; }
 
 void SHChangeNotify(uint32_t eventId, uint32_t /*flags*/) {
   char line[48];

@@ -36,26 +36,34 @@ uint32_t ParseGrant(const String& text, bool cacls, acl::Ace& ace) {
     case u'R': ace.rights = acl::kRead | acl::kExecute; break;
     case u'W': ace.rights = acl::kWrite; break;
     case u'C': ace.rights = acl::kModify; break;
-    case u'F': ace.rights = acl::kFull | acl::kModify; break;
+    case u'F': ace.rights = acl::kFull; break;
     default: return win::kErrorInvalidParameter;
   }
   return kExitOk;
 }
 
-// icacls PATH [/reset] [/inheritance:e|d|r] [/grant[:r] a:p ...] [/T] [/C] [/Q] [/L]
+// icacls PATH [/reset] [/inheritance:e|d|r] [/grant[:r] a:p ...] [/setowner a] [/T] [/C] [/Q] [/L]
 uint32_t RunIcacls(StringView arguments) {
   StringList args = SplitCommandLine(String(u"icacls ") + String(arguments));
   args.erase(args.begin());
   if (args.empty() || win::StartsWith(args[0], u"/")) return win::kErrorInvalidParameter;
   const String path = args[0];
   bool recurse = false;
+  bool goOn = false;
   std::vector<acl::Change> changes;
   for (size_t i = 1; i < args.size(); ++i) {
     const String& a = args[i];
     if (IsSwitch(a, u"/T")) {
       recurse = true;
-    } else if (IsSwitch(a, u"/C") || IsSwitch(a, u"/Q") || IsSwitch(a, u"/L")) {
-      // go on after errors, quiet, the link itself: nothing to do here
+    } else if (IsSwitch(a, u"/C")) {
+      goOn = true;
+    } else if (IsSwitch(a, u"/Q") || IsSwitch(a, u"/L")) {
+      // quiet, the link itself: nothing to do here
+    } else if (IsSwitch(a, u"/setowner")) {
+      if (i + 1 >= args.size()) return win::kErrorInvalidParameter;
+      acl::Change change{acl::Change::kSetOwner, {}};
+      if (!acl::CanonicalAccount(args[++i], change.ace.account)) return kErrorNoneMapped;
+      changes.push_back(change);
     } else if (IsSwitch(a, u"/reset")) {
       changes.push_back({acl::Change::kReset, {}});
     } else if (IsSwitch(a, u"/inheritance:r")) {
@@ -78,7 +86,7 @@ uint32_t RunIcacls(StringView arguments) {
     }
   }
   // Without a change icacls only shows the rights, which needs the path.
-  return acl::ApplyChanges(path, recurse, changes);
+  return acl::ApplyChanges(path, recurse, changes, goOn);
 }
 
 // cacls PATH [/T] [/E] [/C] [/G a:p ...] [/P a:p ...] [/R a ...]. Without /E
@@ -90,6 +98,7 @@ uint32_t RunCacls(StringView arguments, StringView input) {
   const String path = args[0];
   bool recurse = false;
   bool edit = false;
+  bool goOn = false;
   std::vector<acl::Change> grants;
   for (size_t i = 1; i < args.size(); ++i) {
     const String& a = args[i];
@@ -98,6 +107,7 @@ uint32_t RunCacls(StringView arguments, StringView input) {
     } else if (IsSwitch(a, u"/E")) {
       edit = true;
     } else if (IsSwitch(a, u"/C")) {
+      goOn = true;
     } else if (IsSwitch(a, u"/G") || IsSwitch(a, u"/P") || IsSwitch(a, u"/R")) {
       bool revoke = IsSwitch(a, u"/R");
       size_t first = i + 1;
@@ -125,7 +135,7 @@ uint32_t RunCacls(StringView arguments, StringView input) {
     }
     grants.front().kind = acl::Change::kReplaceAll;
   }
-  return acl::ApplyChanges(path, recurse, grants);
+  return acl::ApplyChanges(path, recurse, grants, goOn);
 }
 
 // The pipeline's stages, split at "|" outside quotes.

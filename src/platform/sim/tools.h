@@ -5,21 +5,29 @@
 // the set-up program and an administrator would type: `cmd.exe /c` with
 // `echo TEXT|` pipes and cacls or icacls behind them; `cacls PATH [/T] [/E]
 // [/C] [/G|/P user:perm ...] [/R user ...]`; `icacls PATH [/reset]
-// [/inheritance:e|d|r] [/grant[:r] user:perm ...] [/T] [/C] [/Q]`. Anything
+// [/inheritance:e|d|r] [/grant[:r] user:perm ...] [/setowner user] [/T] [/C]
+// [/Q]`. Accounts may be given by name or as "*S-1-..." identifiers. Anything
 // else fails with an exit code and changes nothing; so does a path that does
 // not exist or an account the machine does not know (on a machine whose
 // Everyone account has another local name, "Everyone" is not known).
 //
 // Access records live in <machine>/acl.tsv, one line per explicit entry:
 //   <path> TAB <account> TAB <rights> TAB <inheritance>
-// e.g. "C:\Program Files (x86)\Zorvex7	SYSTEM	F	(OI)(CI)". An account "-"
-// with rights "no-inherit" marks a path that inherits nothing from its parent.
-// Paths are stored as the folders are spelled on disk and matched without
-// regard to case. A path without lines inherits from its parent; drive C:
-// itself starts with Administrators and SYSTEM full control and Users read
-// and execute, all inherited by files and folders. A tool given /T changes
-// the folder and every folder below it (not following links); files follow
-// their folder.
+// e.g. "C:\Program Files (x86)\Zorvex7	SYSTEM	F	(OI)(CI)". Lines of
+// account "-" describe the path: "no-inherit" (inherits nothing from its
+// parent), "own-entries" (its lines replace the path's default entries),
+// "owner" and "creator" with the account in the last field (recorded only
+// when it is not Administrators). Paths are stored as the objects are
+// spelled on disk, at their real place (not through a link), and matched
+// without regard to case. A path without lines has the defaults of a fresh
+// Windows: drive C: gives Administrators and SYSTEM full control and Users
+// read and execute to everything below; C:\ProgramData inherits nothing and
+// lets Users also create files and folders, which their creator then
+// controls (CREATOR OWNER); each user's profile folder belongs to that user;
+// every other path inherits from its parent. Changing rights needs WRITE_DAC
+// or ownership (see access.h). A tool given /T changes the folder and every
+// folder below it, entering links inside the machine; files follow their
+// folder, except for /setowner, which reaches every file.
 //
 // Only the sim backend, tests and the machine tool include this header.
 #pragma once
@@ -57,6 +65,9 @@ bool GetAccess(const String& windowsPath, std::vector<AccessEntry>& entries);
 // account itself, for the Everyone account, or for Users (every account but
 // SYSTEM); Administrators covers the machine's user only on an admin machine.
 bool MayWrite(const String& windowsPath, const String& account);
+// The owner of an existing file or folder ("Administrators", a user's name);
+// "" when the path does not exist.
+String GetOwner(const String& windowsPath);
 // False when the path's inheritance was cut (icacls /inheritance:r or d, cacls
 // without /E).
 bool InheritsAccess(const String& windowsPath);

@@ -1,5 +1,5 @@
-// The machine's access records: the store in acl.tsv, how entries are
-// inherited, and the queries tests ask ("who may write here").
+// What the built-in icacls and cacls change in the machine's access records,
+// the text forms of rights, and the queries tests ask ("who may write here").
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,10 +8,13 @@
 
 #include <cstdio>
 #include <fstream>
-#include <map>
+#include <algorithm>
+#include <climits>
+#include <set>
 #include <sstream>
 
 #include "platform/files.h"
+#include "platform/sim/acl_store.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/machine_internal.h"
 #include "platform/sim/tools.h"
@@ -21,73 +24,17 @@ namespace sim::acl {
 
 namespace {
 
-constexpr const char* kStoreName = "acl.tsv";
-constexpr const char* kLockName = "acl.lock";
-constexpr char16_t kNoInheritAccount[] = u"-";
-constexpr char16_t kNoInheritRights[] = u"no-inherit";
-constexpr char16_t kRootPath[] = u"C:\\";
-
-struct Record {
-  String path;  // as spelled on disk
-  bool cut = false;
-  std::vector<Ace> own;
-};
-
-// Keyed by the upper-cased path, so that lookups ignore letter case.
-using Store = std::map<String, Record>;
-
-String Key(StringView path) { return win::UpperCase(path); }
-
 struct RightName {
   const char16_t* name;
   uint32_t rights;
 };
 constexpr RightName kRightNames[] = {
-    {u"F", kFull | kModify}, {u"M", kModify}, {u"RX", kRead | kExecute}, {u"R", kRead},
-    {u"W", kWrite},          {u"D", kDelete}, {u"X", kExecute},          {u"N", 0},
+    {u"F", kFull},         {u"M", kModify},       {u"RX", kRead | kExecute}, {u"R", kRead},
+    {u"W", kWrite},        {u"D", kDelete},       {u"X", kExecute},          {u"N", 0},
+    {u"DC", kDeleteChild}, {u"WDAC", kWriteDac},  {u"WO", kWriteOwner},      {u"RC", kReadControl},
 };
 
-// Entries of drive C: while nobody has changed it.
-std::vector<Ace> RootDefaults() {
-  const uint8_t both = kObjectInherit | kContainerInherit;
-  return {{u"Administrators", kFull | kModify, both, false},
-          {u"SYSTEM", kFull | kModify, both, false},
-          {u"Users", kRead | kExecute, both, false}};
-}
-
-// ---- the store file -------------------------------------------------------
-
-class StoreLock {
- public:
-  explicit StoreLock(const std::string& root) {
-    fd_ = open((root + "/" + kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd_ >= 0) flock(fd_, LOCK_EX);
-  }
-  ~StoreLock() {
-    if (fd_ >= 0) {
-      flock(fd_, LOCK_UN);
-      close(fd_);
-    }
-  }
-  StoreLock(const StoreLock&) = delete;
-  StoreLock& operator=(const StoreLock&) = delete;
-
- private:
-  int fd_ = -1;
-};
-
-StringList SplitTabs(const std::string& line) {
-  StringList fields;
-  size_t start = 0;
-  while (true) {
-    size_t tab = line.find('\t', start);
-    fields.push_back(win::FromUtf8(line.substr(start, tab == std::string::npos ? tab : tab - start)));
-    if (tab == std::string::npos) return fields;
-    start = tab + 1;
-  }
-}
-
-bool ParseFlags(StringView text, uint8_t& flags) {
+bool ParseFlagText(StringView text, uint8_t& flags) {
   flags = 0;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -104,109 +51,11 @@ bool ParseFlags(StringView text, uint8_t& flags) {
   return true;
 }
 
-// Lines that cannot be read are skipped: a damaged store never stops a tool.
-Store LoadStore(const std::string& root) {
-  Store store;
-  std::ifstream in(root + "/" + kStoreName, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    StringList f = SplitTabs(line);
-    if (f.size() != 4 || f[0].empty() || f[1].empty()) continue;
-    Record& record = store[Key(f[0])];
-    if (record.path.empty()) record.path = f[0];
-    if (f[1] == kNoInheritAccount && f[2] == kNoInheritRights) {
-      record.cut = true;
-      continue;
-    }
-    Ace ace;
-    ace.account = f[1];
-    if (!ParseRights(f[2], ace.rights) || !ParseFlags(f[3], ace.flags)) continue;
-    record.own.push_back(ace);
-  }
-  return store;
-}
-
-bool SaveStore(const std::string& root, const Store& store) {
-  std::ostringstream out;
-  out << "# path\taccount\trights\tinheritance (account \"-\" with \"no-inherit\": inherits nothing)\n";
-  for (const auto& [key, record] : store) {
-    std::string path = win::ToUtf8(record.path);
-    if (record.cut) out << path << "\t-\tno-inherit\t\n";
-    for (const Ace& ace : record.own) {
-      out << path << '\t' << win::ToUtf8(ace.account) << '\t' << win::ToUtf8(FormatRights(ace.rights))
-          << '\t' << win::ToUtf8(FormatFlags(ace.flags)) << '\n';
-    }
-  }
-  std::string finalPath = root + "/" + kStoreName;
-  std::string temp = finalPath + ".tmp";
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    file << out.str();
-    if (!file) return false;
-  }
-  return std::rename(temp.c_str(), finalPath.c_str()) == 0;
-}
-
-// ---- inheritance ----------------------------------------------------------
-
-// What a child gets from its parent's entries.
-std::vector<Ace> InheritFrom(const std::vector<Ace>& parent, bool childIsFolder) {
-  std::vector<Ace> out;
-  for (const Ace& ace : parent) {
-    Ace child = ace;
-    child.inherited = true;
-    if (!childIsFolder) {
-      if (!(ace.flags & kObjectInherit)) continue;
-      child.flags = 0;
-    } else if (ace.flags & kContainerInherit) {
-      child.flags = (ace.flags & kNoPropagate) ? 0 : static_cast<uint8_t>(ace.flags & ~kInheritOnly);
-    } else if ((ace.flags & kObjectInherit) && !(ace.flags & kNoPropagate)) {
-      child.flags = kObjectInherit | kInheritOnly;  // passed on to the files further down
-    } else {
-      continue;
-    }
-    out.push_back(child);
-  }
-  return out;
-}
-
-// "C:\", "C:\A", "C:\A\B" for "C:\A\B".
-StringList PathChain(const String& path) {
-  StringList chain{kRootPath};
-  for (size_t pos = 3; pos <= path.size(); ++pos) {
-    if (pos == path.size() || path[pos] == u'\\') chain.push_back(path.substr(0, pos));
-  }
-  if (chain.size() > 1 && chain.back().size() <= 3) chain.pop_back();
-  return chain;
-}
-
-// Every entry of a path (own first, then inherited), including the ones that
-// only pass on to what lies below.
-std::vector<Ace> FullAcl(const Store& store, const String& path, bool isFolder) {
-  StringList chain = PathChain(path);
-  std::vector<Ace> acl;
-  for (size_t i = 0; i < chain.size(); ++i) {
-    auto it = store.find(Key(chain[i]));
-    const Record* record = it == store.end() ? nullptr : &it->second;
-    if (i == 0) {
-      acl = record ? record->own : RootDefaults();
-      continue;
-    }
-    bool folder = i + 1 < chain.size() || isFolder;
-    std::vector<Ace> inherited = (record && record->cut) ? std::vector<Ace>() : InheritFrom(acl, folder);
-    acl = record ? record->own : std::vector<Ace>();
-    acl.insert(acl.end(), inherited.begin(), inherited.end());
-  }
-  return acl;
-}
-
 // ---- paths on the machine -------------------------------------------------
 
 struct Target {
-  String path;  // as spelled on disk
-  std::string host;
+  String path;  // the real object's path, as spelled on disk
+  std::string host;  // real host path
   bool folder = false;
 };
 
@@ -217,29 +66,42 @@ uint32_t FindTarget(const String& windowsPath, Target& target) {
   if (!resolved.exists) return resolved.parentExists ? win::kErrorFileNotFound : win::kErrorPathNotFound;
   struct stat st;
   if (stat(resolved.host.c_str(), &st) != 0) return win::kErrorFileNotFound;  // a dangling link
-  target.host = resolved.host;
-  target.path = CurrentMachine().WindowsPath(resolved.host);
+  char real[PATH_MAX];
+  if (realpath(resolved.host.c_str(), real) == nullptr || !StaysInsideMachine(real)) return win::kErrorAccessDenied;
+  target.host = real;
+  target.path = CurrentMachine().WindowsPath(target.host);
   target.folder = S_ISDIR(st.st_mode);
   return target.path.empty() ? win::kErrorPathNotFound : 0;
 }
 
-// Every folder below hostDir, parents before children; links are not entered.
-void CollectFolders(const std::string& hostDir, std::vector<std::string>& out) {
+// Every object below hostDir, parents before children, as icacls /T walks:
+// links to folders are entered (at their real place, each folder once),
+// links out of the machine never. Files only when `files`.
+void CollectBelow(const std::string& hostDir, bool files, std::vector<std::pair<std::string, bool>>& out,
+                  std::set<std::pair<dev_t, ino_t>>& seen) {
   DIR* dir = opendir(hostDir.c_str());
   if (dir == nullptr) return;
   std::vector<std::string> names;
   while (dirent* e = readdir(dir)) {
     std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
+    if (name == "." || name == ".." || name.rfind(".zxtmp-", 0) == 0) continue;
     names.push_back(name);
   }
   closedir(dir);
+  std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     std::string child = hostDir + "/" + name;
     struct stat st;
-    if (lstat(child.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
-    out.push_back(child);
-    CollectFolders(child, out);
+    if (stat(child.c_str(), &st) != 0) continue;
+    char real[PATH_MAX];
+    if (realpath(child.c_str(), real) == nullptr || !StaysInsideMachine(real)) continue;
+    if (!S_ISDIR(st.st_mode)) {
+      if (files) out.emplace_back(real, false);
+      continue;
+    }
+    if (!seen.insert({st.st_dev, st.st_ino}).second) continue;
+    out.emplace_back(real, true);
+    CollectBelow(real, files, out, seen);
   }
 }
 
@@ -247,11 +109,6 @@ bool PathExists(const String& path) {
   ResolvedPath resolved;
   uint32_t error = 0;
   return ResolvePath(path, resolved, error) && resolved.exists;
-}
-
-bool IsUnder(const String& key, const String& folderKey) {
-  return key.size() > folderKey.size() && key.compare(0, folderKey.size(), folderKey) == 0 &&
-         (key[folderKey.size()] == u'\\' || folderKey.back() == u'\\');
 }
 
 void Merge(std::vector<Ace>& own, const Ace& ace) {
@@ -268,16 +125,55 @@ void DropAccount(std::vector<Ace>& own, const String& account) {
   std::erase_if(own, [&](const Ace& a) { return win::SameText(a.account, account); });
 }
 
+// Whether the running account may make the change to the path.
+bool MayChange(const Store& store, const String& path, bool folder, const Change& change) {
+  const RunningAccount& me = CurrentMachine().Account();
+  uint32_t rights = 0;
+  bool owner = false;
+  {
+    String ownerName = OwnOf(store, path).owner;
+    owner = (ownerName.empty() || win::SameText(ownerName, kAdministrators)) ? me.elevated
+                                                                          : win::SameText(ownerName, me.user);
+    const String everyone = CurrentMachine().Config().everyone;
+    for (const Ace& ace : FullAcl(store, path, folder)) {
+      if (ace.flags & kInheritOnly) continue;
+      const String& a = ace.account;
+      if (win::SameText(a, me.user) || win::SameText(a, kUsers) || win::SameText(a, kAuthenticatedUsers) ||
+          win::SameText(a, everyone) || (me.elevated && win::SameText(a, kAdministrators))) {
+        rights |= ace.rights;
+      }
+    }
+  }
+  if (change.kind == Change::kSetOwner) {
+    // icacls enables the privileges to take and give ownership for an
+    // elevated administrator; anybody else may only take it for itself.
+    if (me.elevated) return true;
+    return win::SameText(change.ace.account, me.user) && (owner || (rights & kWriteOwner));
+  }
+  return owner || (rights & kWriteDac);
+}
+
 void ApplyOne(Store& store, const String& path, bool folder, const Change& change) {
   String key = Key(path);
-  if (change.kind == Change::kReset) {
-    store.erase(key);
+  if (change.kind == Change::kSetOwner) {
+    Record& record = store[key];
+    if (record.path.empty()) record.path = path;
+    record.owner = win::SameText(change.ace.account, kAdministrators) ? String() : change.ace.account;
+    Defaults scratch;
+    const Defaults* defaults = DefaultsOf(path, scratch);
+    if (record.owner.empty() && defaults && !defaults->owner.empty()) {
+      record.owner = kAdministrators;  // differs from the path's default owner
+    }
+    if (record.Empty()) store.erase(key);
     return;
   }
   std::vector<Ace> before = FullAcl(store, path, folder);
-  Record& record = store[key];
-  if (record.path.empty()) record.path = path;
+  Record& record = RecordFor(store, path);
   switch (change.kind) {
+    case Change::kReset:
+      record.own.clear();
+      record.cut = false;
+      break;
     case Change::kCutInheritance:
       record.cut = true;
       break;
@@ -308,10 +204,14 @@ void ApplyOne(Store& store, const String& path, bool folder, const Change& chang
     case Change::kRevoke:
       DropAccount(record.own, change.ace.account);
       break;
-    case Change::kReset:
+    case Change::kSetOwner:
       break;
   }
-  if (!record.cut && record.own.empty()) store.erase(key);
+  Defaults scratch;
+  if (!record.cut && record.own.empty() && record.owner.empty() && record.creator.empty() &&
+      !DefaultsOf(path, scratch)) {
+    store.erase(key);
+  }
 }
 
 }  // namespace
@@ -341,19 +241,26 @@ bool ParseRights(StringView text, uint32_t& rights) {
 }
 
 String FormatRights(uint32_t rights) {
-  if (rights & kFull) return u"F";
-  if ((rights & kModify) == kModify) return u"M";
+  if ((rights & kFull) == kFull) return u"F";
   if (rights == 0) return u"N";
   String out;
   auto add = [&](const char16_t* part) {
     if (!out.empty()) out += u",";
     out += part;
   };
-  if ((rights & (kRead | kExecute)) == (kRead | kExecute)) add(u"RX");
-  else if (rights & kRead) add(u"R");
-  else if (rights & kExecute) add(u"X");
-  if (rights & kWrite) add(u"W");
-  if (rights & kDelete) add(u"D");
+  if ((rights & kModify) == kModify) {
+    add(u"M");
+  } else {
+    if ((rights & (kRead | kExecute)) == (kRead | kExecute)) add(u"RX");
+    else if (rights & kRead) add(u"R");
+    else if (rights & kExecute) add(u"X");
+    if (rights & kWrite) add(u"W");
+    if (rights & kDelete) add(u"D");
+  }
+  if (rights & kDeleteChild) add(u"DC");
+  if (rights & kWriteDac) add(u"WDAC");
+  if (rights & kWriteOwner) add(u"WO");
+  if (rights & kReadControl) add(u"RC");
   return out;
 }
 
@@ -385,7 +292,7 @@ bool ParsePermission(StringView text, uint32_t& rights, uint8_t& flags) {
       pos = open;
     }
     uint8_t flag = 0;
-    if (ParseFlags(String(u"(") + String(token) + u")", flag)) {
+    if (ParseFlagText(String(u"(") + String(token) + u")", flag)) {
       flags |= flag;
       continue;
     }
@@ -398,15 +305,15 @@ bool ParsePermission(StringView text, uint32_t& rights, uint8_t& flags) {
 }
 
 bool CanonicalAccount(StringView name, String& account) {
-  const MachineConfig& config = CurrentMachine().Config();
+  const Machine& machine = CurrentMachine();
+  const MachineConfig& config = machine.Config();
   struct Sid {
     const char16_t* sid;
     String account;
   };
-  const Sid sids[] = {{u"*S-1-1-0", config.everyone},
-                      {u"*S-1-5-18", u"SYSTEM"},
-                      {u"*S-1-5-32-544", u"Administrators"},
-                      {u"*S-1-5-32-545", u"Users"}};
+  const Sid sids[] = {{u"*S-1-1-0", config.everyone},          {u"*S-1-5-18", kSystem},
+                      {u"*S-1-5-32-544", kAdministrators},     {u"*S-1-5-32-545", kUsers},
+                      {u"*S-1-5-11", kAuthenticatedUsers},     {u"*S-1-3-0", kCreatorOwner}};
   for (const Sid& s : sids) {
     if (win::SameText(name, s.sid)) {
       account = s.account;
@@ -415,17 +322,28 @@ bool CanonicalAccount(StringView name, String& account) {
   }
   size_t slash = name.rfind(u'\\');
   StringView bare = slash == StringView::npos ? name : name.substr(slash + 1);
-  const String known[] = {u"SYSTEM", u"Administrators", u"Users", config.everyone, config.userName};
+  const String known[] = {kSystem, kAdministrators, kUsers, kAuthenticatedUsers, kCreatorOwner,
+                          config.everyone, config.userName, machine.Account().user};
   for (const String& k : known) {
     if (!k.empty() && win::SameText(bare, k)) {
       account = k;
       return true;
     }
   }
+  // Every user with a profile folder is an account of the machine.
+  Defaults scratch;
+  String profile = String(u"C:\\Users\\") + String(bare);
+  if (!bare.empty() && DefaultsOf(profile, scratch) && PathExists(profile)) {
+    ResolvedPath resolved;
+    uint32_t error = 0;
+    ResolvePath(profile, resolved, error);
+    account = win::FromUtf8(resolved.host.substr(resolved.host.rfind('/') + 1));
+    return true;
+  }
   return false;
 }
 
-uint32_t ApplyChanges(const String& windowsPath, bool recurse, const std::vector<Change>& changes) {
+uint32_t ApplyChanges(const String& windowsPath, bool recurse, const std::vector<Change>& changes, bool goOn) {
   Machine& machine = CurrentMachine();
   if (!machine.Found()) return win::kErrorPathNotFound;
   Target target;
@@ -436,27 +354,51 @@ uint32_t ApplyChanges(const String& windowsPath, bool recurse, const std::vector
   Store store = LoadStore(machine.Root());
   std::vector<std::pair<String, bool>> items{{target.path, target.folder}};
   if (recurse && target.folder) {
-    std::vector<std::string> folders;
-    CollectFolders(target.host, folders);
-    for (const std::string& host : folders) {
+    // Rights follow the folders down to the files; an owner is each object's own.
+    bool files = false;
+    for (const Change& change : changes) files = files || change.kind == Change::kSetOwner;
+    std::vector<std::pair<std::string, bool>> below;
+    std::set<std::pair<dev_t, ino_t>> seen;
+    struct stat st;
+    if (stat(target.host.c_str(), &st) == 0) seen.insert({st.st_dev, st.st_ino});
+    CollectBelow(target.host, files, below, seen);
+    for (const auto& [host, folder] : below) {
       String path = machine.WindowsPath(host);
-      if (!path.empty()) items.emplace_back(path, true);
-    }
-    // A reset of a whole tree also forgets what files below had of their own.
-    for (const Change& change : changes) {
-      if (change.kind != Change::kReset) continue;
-      String top = Key(target.path);
-      std::erase_if(store, [&](const auto& entry) { return IsUnder(entry.first, top); });
+      if (!path.empty()) items.emplace_back(path, folder);
     }
   }
-  for (const auto& [path, folder] : items) {
-    for (const Change& change : changes) ApplyOne(store, path, folder, change);
+  uint32_t result = 0;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const auto& [path, folder] = items[i];
+    bool allowed = true;
+    for (const Change& change : changes) allowed = allowed && MayChange(store, path, folder, change);
+    if (!allowed) {
+      result = win::kErrorAccessDenied;
+      if (!goOn) break;
+      continue;
+    }
+    const String key = Key(path);
+    for (const Change& change : changes) {
+      // A reset of a whole tree also forgets what files below had of their own.
+      if (change.kind == Change::kReset && recurse && folder) {
+        for (auto& [k, record] : store) {
+          if (!IsUnder(k, key)) continue;
+          record.own.clear();
+          record.cut = false;
+          record.ownsEntries = true;
+        }
+      }
+      // The rights of the files below follow their folder.
+      if (change.kind != Change::kSetOwner && !folder && i > 0) continue;
+      ApplyOne(store, path, folder, change);
+    }
   }
   // Records of paths that were deleted meanwhile are dropped.
   std::erase_if(store, [](const auto& entry) {
-    return entry.second.path != kRootPath && !PathExists(entry.second.path);
+    return entry.second.Empty() || (entry.second.path != kRootPath && !PathExists(entry.second.path));
   });
-  return SaveStore(machine.Root(), store) ? 0 : win::kErrorAccessDenied;
+  if (!SaveStore(machine.Root(), store)) return win::kErrorAccessDenied;
+  return result;
 }
 
 }  // namespace sim::acl
@@ -471,8 +413,8 @@ bool EffectiveEntries(const String& windowsPath, std::vector<acl::Ace>& aces) {
   if (!machine.Found()) return false;
   acl::Target target;
   if (acl::FindTarget(windowsPath, target) != 0) return false;
-  acl::Store store = acl::LoadStore(machine.Root());
-  for (const acl::Ace& ace : acl::FullAcl(store, target.path, target.folder)) {
+  acl::Snapshot snapshot = acl::CurrentStore();
+  for (const acl::Ace& ace : acl::FullAcl(*snapshot.store, target.path, target.folder)) {
     if (!(ace.flags & acl::kInheritOnly)) aces.push_back(ace);
   }
   return true;
@@ -482,8 +424,10 @@ bool Covers(const String& entryAccount, const String& account) {
   const MachineConfig& config = CurrentMachine().Config();
   if (win::SameText(entryAccount, account)) return true;
   if (win::SameText(entryAccount, config.everyone)) return true;
-  if (win::SameText(entryAccount, u"Users")) return !win::SameText(account, u"SYSTEM");
-  if (win::SameText(entryAccount, u"Administrators")) {
+  if (win::SameText(entryAccount, acl::kUsers) || win::SameText(entryAccount, acl::kAuthenticatedUsers)) {
+    return !win::SameText(account, acl::kSystem);
+  }
+  if (win::SameText(entryAccount, acl::kAdministrators)) {
     return config.admin && win::SameText(account, config.userName);
   }
   return false;
@@ -517,9 +461,15 @@ bool InheritsAccess(const String& windowsPath) {
   if (!machine.Found()) return false;
   acl::Target target;
   if (acl::FindTarget(windowsPath, target) != 0) return false;
-  acl::Store store = acl::LoadStore(machine.Root());
-  auto it = store.find(acl::Key(target.path));
-  return it == store.end() || !it->second.cut;
+  return !acl::OwnOf(*acl::CurrentStore().store, target.path).cut;
+}
+
+String GetOwner(const String& windowsPath) {
+  Machine& machine = CurrentMachine();
+  acl::Target target;
+  if (!machine.Found() || acl::FindTarget(windowsPath, target) != 0) return String();
+  String owner = acl::OwnOf(*acl::CurrentStore().store, target.path).owner;
+  return owner.empty() ? String(acl::kAdministrators) : owner;
 }
 
 }  // namespace sim

@@ -133,6 +133,10 @@ bool CreateDirectory(const String& path) {
 
 bool RemoveDirectory(const String& path) { return ::RemoveDirectoryW(Wide(path)) != FALSE; }
 
+bool MoveFile(const String& existing, const String& newName) {
+  return ::MoveFileW(Wide(existing), Wide(newName)) != FALSE;
+}
+
 bool FileExists(const String& path) {
   DWORD attributes = ::GetFileAttributesW(Wide(path));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -22,6 +22,7 @@
 #undef FindWindow
 #undef GetFileAttributes
 #undef GetVersionEx
+#undef MoveFile
 #undef OutputDebugString
 #undef PostMessage
 #undef RegisterWindowMessage

@@ -129,17 +129,26 @@ bool MakeDataFolderAdministratorsOwn(const TApp& app, String& errorText) {
   struct Level {
     String folder;
     std::initializer_list<const char16_t*> commands;
+    bool wholeTree = false;
   };
   const Level levels[] = {
       {data,
        {kIcaclsOwnerAdministrators, kIcaclsResetFolder, kIcaclsCutInheritanceFolder,
         kIcaclsGrantAdministratorsFolder, kIcaclsGrantSystemFolder, kIcaclsGrantUsersReadRun}},
       {data + u"\\bin", {kIcaclsOwnerAdministrators, kIcaclsResetFolder}},
-      {uninst, {kIcaclsOwnerAdministrators, kIcaclsResetFolder}},
+      // A run killed while the uninstaller folder's rights were being set
+      // leaves folders in it that nobody may open: the whole tree is reset
+      // (its links removed first), or the folder could never be emptied again.
+      {uninst, {kIcaclsOwnerAdministrators, kIcaclsResetFolder}, true},
   };
   for (const Level& level : levels) {
     if (!win::DirectoryExists(level.folder)) win::CreateDirectory(level.folder);
-    if (!RunAll(level.commands, level.folder)) {
+    bool done = RunAll(level.commands, level.folder);
+    if (done && level.wholeTree) {
+      RemoveLinksInTree(level.folder);
+      done = RunAll({kIcaclsReset}, level.folder);
+    }
+    if (!done) {
       errorText = NotAdministratorsOwn(level.folder);
       return false;
     }

@@ -119,16 +119,19 @@ TEST_F(Links, ACoveredFolderThatIsAJunctionIsNeverUsed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     StartAgain();
-    if (c.upgrade) ASSERT_NO_FATAL_FAILURE(InstallOnce());
+    if (c.upgrade) {
+      ASSERT_NO_FATAL_FAILURE(InstallOnce());
+    }
     ASSERT_NO_FATAL_FAILURE(MakeLinkAt(c.link));
     const auto before = Snapshot(Machine(), kTarget);
     const RunResult r = Run(c.script);
     ASSERT_EQ(r.code, 0) << r.error << ToolLog();
     EXPECT_EQ(Snapshot(Machine(), kTarget), before);
     EXPECT_NE(ToolLog().find(c.said), std::string::npos) << ToolLog();
-    if (c.failureMessage)
+    if (c.failureMessage) {
       EXPECT_NE(ToolLog().find("is a junction or symbolic link.\\r\\nCopy Failed!! InstallWizard Close. (Install 04)"),
                 std::string::npos);
+    }
   }
 }
 

@@ -194,6 +194,7 @@ TEST(InstallRun, FolderRightsCommandLinesInOrderPerWindowsVersion) {
       R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /setowner *S-1-5-32-544)",
       R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /reset)",
       R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /reset /T)",
+      R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /reset /T)",
       R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /inheritance:r /T)",
       R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /grant "Everyone":(OI)(CI)RX /T)",
       R"(icacls.exe "C:\ProgramData\Zorvex7\bin\uninst" /grant SYSTEM:(OI)(CI)F /T)",

@@ -216,7 +216,9 @@ TEST(Deleting, NeedsDeleteOnTheObjectOrDeleteChildOnItsFolder) {
     RunAsUser alice(u"Alice");
     EXPECT_EQ(win::DeleteFile(u"C:\\D\\f.txt"), c.deletes) << c.what;
     EXPECT_EQ(win::MoveFile(u"C:\\D\\g.txt", u"C:\\Users\\Alice\\g.txt"), c.deletes) << c.what << " (rename)";
-    if (!c.deletes) EXPECT_EQ(win::GetLastError(), kDenied) << c.what;
+    if (!c.deletes) {
+      EXPECT_EQ(win::GetLastError(), kDenied) << c.what;
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "install/folder_rights.h"
 #include "install/package_fixture.h"
+#include "platform/files.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/tools.h"
 
@@ -132,6 +133,10 @@ TEST(FolderRights, UninstallerFolderCanBeReadButNotChangedByEveryone) {
     if (!e.inherited) own.insert({e.account, e.rights});
   EXPECT_EQ(own, (std::set<std::pair<std::u16string, std::u16string>>{
                      {u"Everyone", u"RX"}, {u"SYSTEM", u"F"}, {u"Administrators", u"F"}}));
+  // The next elevated install (not SYSTEM) empties and refills the folder
+  // with these rights as they are.
+  EXPECT_TRUE(win::DeleteFile(uninstaller + u"Setup.exe")) << win::GetLastError();
+  EXPECT_TRUE(win::WriteFileBytes(uninstaller + u"Setup.exe", "y")) << win::GetLastError();
 }
 
 TEST(FolderRights, FolderTokensInsideAFolderNameStayAsTheyAre) {

@@ -82,23 +82,6 @@ StringList SplitTabs(const std::string& line) {
   }
 }
 
-bool ParseFlags(StringView text, uint8_t& flags) {
-  flags = 0;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t close = text.find(u')', pos);
-    if (text[pos] != u'(' || close == StringView::npos) return false;
-    StringView token = text.substr(pos + 1, close - pos - 1);
-    if (token == u"OI") flags |= kObjectInherit;
-    else if (token == u"CI") flags |= kContainerInherit;
-    else if (token == u"IO") flags |= kInheritOnly;
-    else if (token == u"NP") flags |= kNoPropagate;
-    else return false;
-    pos = close + 1;
-  }
-  return true;
-}
-
 Store ParseStore(std::istream& in) {
   Store store;
   std::string line;

@@ -34,23 +34,6 @@ constexpr RightName kRightNames[] = {
     {u"DC", kDeleteChild}, {u"WDAC", kWriteDac},  {u"WO", kWriteOwner},      {u"RC", kReadControl},
 };
 
-bool ParseFlagText(StringView text, uint8_t& flags) {
-  flags = 0;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t close = text.find(u')', pos);
-    if (text[pos] != u'(' || close == StringView::npos) return false;
-    StringView token = text.substr(pos + 1, close - pos - 1);
-    if (token == u"OI") flags |= kObjectInherit;
-    else if (token == u"CI") flags |= kContainerInherit;
-    else if (token == u"IO") flags |= kInheritOnly;
-    else if (token == u"NP") flags |= kNoPropagate;
-    else return false;
-    pos = close + 1;
-  }
-  return true;
-}
-
 // ---- paths on the machine -------------------------------------------------
 
 struct Target {
@@ -218,6 +201,23 @@ void ApplyOne(Store& store, const String& path, bool folder, const Change& chang
 
 // ---- text forms -----------------------------------------------------------
 
+bool ParseFlags(StringView text, uint8_t& flags) {
+  flags = 0;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t close = text.find(u')', pos);
+    if (text[pos] != u'(' || close == StringView::npos) return false;
+    StringView token = text.substr(pos + 1, close - pos - 1);
+    if (token == u"OI") flags |= kObjectInherit;
+    else if (token == u"CI") flags |= kContainerInherit;
+    else if (token == u"IO") flags |= kInheritOnly;
+    else if (token == u"NP") flags |= kNoPropagate;
+    else return false;
+    pos = close + 1;
+  }
+  return true;
+}
+
 bool ParseRights(StringView text, uint32_t& rights) {
   rights = 0;
   if (text.empty()) return false;
@@ -292,7 +292,7 @@ bool ParsePermission(StringView text, uint32_t& rights, uint8_t& flags) {
       pos = open;
     }
     uint8_t flag = 0;
-    if (ParseFlagText(String(u"(") + String(token) + u")", flag)) {
+    if (ParseFlags(String(u"(") + String(token) + u")", flag)) {
       flags |= flag;
       continue;
     }

@@ -39,6 +39,7 @@ struct Ace {
 bool ParseRights(StringView text, uint32_t& rights);
 String FormatRights(uint32_t rights);
 String FormatFlags(uint8_t flags);  // "(OI)(CI)" ...
+bool ParseFlags(StringView text, uint8_t& flags);  // "(OI)(CI)" -> flags; false on anything else
 // icacls' "account:perm" permission part: "(OI)(CI)F", "(OI)(CI)(RX)", "F",
 // "(R,W)". False when it names no right or something unknown.
 bool ParsePermission(StringView text, uint32_t& rights, uint8_t& flags);

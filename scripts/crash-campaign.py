@@ -4,7 +4,7 @@ machines, then run again, to see that the rerun completes and loses nothing.
 
     scripts/crash-campaign.py [--kills N] [--seed S] [--jobs J] [--keep] [--busy]
                               [--build DIR] [--action NAME] [--index K] [--at SECONDS]
-                              [--report FILE]
+                              [--report FILE] [--failures FILE]
 
 Three actions, the kills spread evenly over them:
 
@@ -44,9 +44,19 @@ the screens between the clicks), so a moment drawn over the whole run seldom
 lands in the middle of a copy or a removal. --busy draws the moments only
 within the windows in which the measuring run was seen changing the machine.
 
-Exit code 0 only when every rerun completed and nothing was lost or changed.
-Every failing kill is listed with the command line that repeats it (the kill
-moment of kill K of an action follows from the seed alone).
+The installed copy is made older by changing DisplayVersion in the
+machine's registry file (winsim shows the registry but sets no values).
+
+The table counts per action: kills, kills that left a half-done machine (the
+machine differed from its base after the kill), reruns completed, player
+files lost or changed, files outside changed, and for information completed
+reruns unlike an undisturbed run (the product's folders differ from those an
+undisturbed run leaves, or an install's rerun met a message box); those are
+listed under "notes". Exit code 0 only when every rerun completed and nothing
+was lost or changed. Every failing kill is listed with the command line that
+repeats it, and added to --failures. A moment is drawn from the seed, the
+action and the kill's number, scaled by the measured run time, which varies a
+little between campaigns: the listed line therefore gives the moment itself.
 
 The build's winsim, Setup and sample package are copied once at the start, so
 a rebuild during the campaign does not mix programs. Machines live under /tmp
@@ -96,6 +106,11 @@ PRODUCT_TREES = ["C:\\Program Files (x86)\\Zorvex7", "C:\\ProgramData\\Zorvex7"]
 KEPT_FOLDERS = {"scriptsmacros", "userlog", "sled"}
 
 ACTIONS = ["install-over", "replace-phase", "uninstall"]
+ACTION_TITLES = {
+    "install-over": "install over an older copy (moment over the whole run)",
+    "replace-phase": "replacement through the old uninstaller (moment until it ends)",
+    "uninstall": "uninstall, keep and delete choice alternating",
+}
 
 
 def player_files():
@@ -476,8 +491,29 @@ def kill_group(pgid):
 class Tools:
     def __init__(self, winsim):
         self.winsim = winsim
+        self.live = set()  # process groups started and not yet stopped
+        self.lock = threading.Lock()
+        self.stopping = False
+
+    def stop(self, process):
+        """Stops a started run's whole process group."""
+        gone = kill_group(process.pid)
+        process.wait()
+        with self.lock:
+            self.live.discard(process.pid)
+        return gone
+
+    def stop_all(self):
+        """Stops every started run; none starts any more."""
+        with self.lock:
+            self.stopping = True
+            groups = list(self.live)
+        for pgid in groups:
+            kill_group(pgid)
 
     def start(self, machine, script_name, program, arguments, tag):
+        if self.stopping:
+            raise RuntimeError("the campaign is stopping")
         script = os.path.join(machine.dir, "campaign-%s.txt" % tag)
         with open(script, "w", newline="\n") as f:
             f.write(SCRIPTS[script_name])
@@ -486,9 +522,11 @@ class Tools:
             [self.winsim, "run", "--script", script, machine.dir, program] + arguments,
             cwd=machine.dir, stdin=subprocess.DEVNULL, stdout=err, stderr=err, start_new_session=True)
         err.close()
+        with self.lock:
+            self.live.add(process.pid)
         return process
 
-    def run(self, machine, script_name, program, arguments, tag, limit=300, watch=None):
+    def run(self, machine, script_name, program, arguments, tag, limit=300, watch=None, poll=0.02):
         """Runs a script to its end: {"exit", "message" (winsim's), "seconds",
         "screens" (the forms seen shown, in order)}. A message box that the
         script leaves unanswered stops the run early: the program would only
@@ -515,10 +553,9 @@ class Tools:
             if now > limit:
                 code, message = -9, "stopped by the campaign after %d s" % limit
                 break
-            time.sleep(0.005 if watch else 0.02)
+            time.sleep(poll)
         elapsed = time.monotonic() - started
-        kill_group(process.pid)  # anything it left behind
-        process.wait()
+        self.stop(process)  # and anything it left behind
         if code is None:
             code = process.returncode
             with open(os.path.join(machine.dir, "campaign-%s.err" % tag), "rb") as f:
@@ -537,6 +574,14 @@ def shown_forms(machine):
         return names
     for name in files:
         if not name.endswith(".state"):
+            continue
+        # A killed program's file stays behind: only the programs running
+        # from this machine count.
+        try:
+            with open("/proc/%s/cmdline" % name[:-len(".state")], "rb") as f:
+                if not f.read().startswith(machine.dir.encode() + b"/"):
+                    continue
+        except OSError:
             continue
         try:
             with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as f:
@@ -653,6 +698,7 @@ class Campaign:
         self.reference = {}
         self.outside = {}
         self.exclusions = {}
+        self.tools = None
 
     def log(self, text):
         with self.lock:
@@ -704,10 +750,10 @@ class Campaign:
             self.exclusions[name] = outside_exclusions(machine)
             self.outside[name] = outside_state(machine, self.exclusions[name])
 
-    def run_clean(self, machine, script_name, program, arguments, tag, watch=None):
+    def run_clean(self, machine, script_name, program, arguments, tag, watch=None, poll=0.02):
         """An undisturbed run that must succeed; a strange failure is tried once more."""
         for attempt in (1, 2):
-            run = self.tools.run(machine, script_name, program, arguments, tag, watch=watch)
+            run = self.tools.run(machine, script_name, program, arguments, tag, watch=watch, poll=poll)
             if run["exit"] == 0:
                 return run["seconds"]
             if attempt == 1:
@@ -715,12 +761,19 @@ class Campaign:
         raise SystemExit("crash-campaign: an undisturbed %s run fails: %s" % (script_name, run["message"]))
 
     def measure(self):
-        """The time an undisturbed run of each action takes, when the old
-        uninstaller ends within an install over an older copy, and the moments
-        at which the machine was seen changing (for --busy). The same runs
-        check that an undisturbed run itself loses nothing."""
+        """The time an undisturbed run of each action takes, and when the old
+        uninstaller ends within an install over an older copy; then, in a
+        second run watched closely (which slows it a little), the moments at
+        which the machine was seen changing (for --busy). Every one of these
+        runs must complete and lose nothing."""
 
-        def watcher(machine, seen):
+        def uninstaller_watch(seen):
+            def watch(pgid, elapsed):
+                if any("uninstallanyway" in command for _, command in group_members(pgid)):
+                    seen["uninstaller"] = elapsed
+            return watch
+
+        def change_watch(machine, seen):
             state = {"print": footprint(machine), "polled": 0.0}
 
             def watch(pgid, elapsed):
@@ -734,34 +787,35 @@ class Campaign:
                 state["polled"] = elapsed
             return watch
 
-        seen = {"uninstaller": None, "changes": []}
-        probe = Machine(os.path.join(self.work, "measure-install"))
-        copy_machine(self.bases["install-over"].dir, probe.dir)
-        self.durations["install-over"] = self.run_clean(probe, "question", SETUP, [], "measure",
-                                                        watch=watcher(probe, seen))
-        self.check_clean(probe, "install-over", 0)
-        self.reference["install"] = product_tree(probe)
-        remove_tree(probe.dir)
+        def undisturbed(action, script_name, index, watch_with, poll):
+            probe = Machine(os.path.join(self.work, "measure-%s-%d" % (action, index)))
+            copy_machine(self.bases[action].dir, probe.dir)
+            program, arguments = action_program(action)
+            seen = {"uninstaller": None, "changes": []}
+            elapsed = self.run_clean(probe, script_name, program, arguments, "measure",
+                                     watch=watch_with(probe, seen), poll=poll)
+            self.check_clean(probe, action, index)
+            tree = product_tree(probe)
+            remove_tree(probe.dir)
+            return elapsed, seen, tree
+
+        elapsed, seen, tree = undisturbed("install-over", "question", 0, lambda m, s: uninstaller_watch(s), 0.01)
         if seen["uninstaller"] is None:
             raise SystemExit("crash-campaign: the old uninstaller was never seen running")
-        self.first_phase = seen["uninstaller"]
-        self.durations["replace-phase"] = self.first_phase
+        self.durations["install-over"] = elapsed
+        self.durations["replace-phase"] = self.first_phase = seen["uninstaller"]
+        self.reference["install"] = tree
+        _, seen, _ = undisturbed("install-over", "question", 1, change_watch, 0.005)
         self.busy["install-over"] = busy_windows(seen["changes"], self.durations["install-over"])
         self.busy["replace-phase"] = busy_windows(seen["changes"], self.first_phase)
 
         changes = []
         for index in (0, 1):
-            seen = {"uninstaller": None, "changes": []}
-            probe = Machine(os.path.join(self.work, "measure-uninstall-%d" % index))
-            copy_machine(self.bases["uninstall"].dir, probe.dir)
-            program, arguments = action_program("uninstall")
-            elapsed = self.run_clean(probe, uninstall_variant(index), program, arguments, "measure",
-                                     watch=watcher(probe, seen))
-            self.check_clean(probe, "uninstall", index)
-            self.reference[uninstall_variant(index)] = product_tree(probe)
-            remove_tree(probe.dir)
+            variant = uninstall_variant(index)
+            elapsed, _, tree = undisturbed("uninstall", variant, index, lambda m, s: None, 0.02)
             self.durations["uninstall"] = max(self.durations.get("uninstall", 0), elapsed)
-            changes += seen["changes"]
+            self.reference[variant] = tree
+            changes += undisturbed("uninstall", variant, index + 2, change_watch, 0.005)[1]["changes"]
         self.busy["uninstall"] = busy_windows(changes, self.durations["uninstall"])
 
     def check_clean(self, machine, action, index):
@@ -814,8 +868,7 @@ class Campaign:
             pass
         members = group_members(process.pid)
         result["killed"] = [command for _, command in members]
-        gone = kill_group(process.pid)
-        process.wait()
+        gone = self.tools.stop(process)
         if not gone:
             result["note"] = "processes of the killed run outlived SIGKILL"
         result["ended before the kill"] = ended_before
@@ -912,7 +965,8 @@ class Campaign:
         kills = self.plan()
         results = []
         started = time.monotonic()
-        with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, self.options.jobs)) as pool:
+        pool = concurrent.futures.ThreadPoolExecutor(max_workers=max(1, self.options.jobs))
+        try:
             futures = {pool.submit(self.kill_once, action, index): (action, index) for action, index in kills}
             for future in concurrent.futures.as_completed(futures):
                 action, index = futures[future]
@@ -924,6 +978,13 @@ class Campaign:
                               "player files lost": [], "outside changed": []}
                 results.append(result)
                 self.log(self.one_line(result, len(results), len(kills)))
+        except BaseException:
+            # Interrupted: no further kill starts, and the running ones stop
+            # (their machines are removed only once they have).
+            self.tools.stop_all()
+            pool.shutdown(wait=True, cancel_futures=True)
+            raise
+        pool.shutdown()
         elapsed = time.monotonic() - started
         results.sort(key=lambda r: (ACTIONS.index(r["action"]), r["index"]))
         return results, elapsed
@@ -956,8 +1017,8 @@ def unlike_undisturbed(result):
     than an undisturbed run does."""
     if result.get("product folders unlike an undisturbed run"):
         return True
-    # A second uninstall after a finished one rightly finds nothing.
-    return bool(result.get("rerun message boxes")) and not result.get("ended before the kill")
+    # An uninstall run again after its work was done rightly finds nothing.
+    return bool(result.get("rerun message boxes")) and result["action"] != "uninstall"
 
 
 def table(results):
@@ -967,11 +1028,11 @@ def table(results):
         mine = [r for r in results if r["action"] == action]
         if not mine:
             continue
-        row = [len(mine), sum(1 for r in mine if r.get("left changes")), sum(1 for r in mine if r["completed"]),
+        row = [len(mine), sum(1 for r in mine if r.get("left changes") and not r.get("ended before the kill")), sum(1 for r in mine if r["completed"]),
                sum(len(r["player files lost"]) for r in mine), sum(len(r["outside changed"]) for r in mine),
                sum(1 for r in mine if r["completed"] and unlike_undisturbed(r))]
         totals = [a + b for a, b in zip(totals, row)]
-        rows.append([action] + row)
+        rows.append(["%s: %s" % (action, ACTION_TITLES[action])] + row)
     rows.append(["**total**"] + totals)
     lines = ["| action | kills | kills that left a half-done machine | reruns completed "
              "| player files lost or changed | files outside changed | completed reruns unlike an undisturbed run |",
@@ -1024,7 +1085,12 @@ def main(argv):
     print("crash campaign: seed %d, %d kills, %d job(s)" % (options.seed, options.kills, options.jobs), flush=True)
     try:
         results, elapsed = campaign.run()
+    except KeyboardInterrupt:
+        print("\ncrash-campaign: interrupted", file=sys.stderr)
+        return 130
     finally:
+        if campaign.tools:
+            campaign.tools.stop_all()
         if not options.keep:
             remove_tree(campaign.work)
 

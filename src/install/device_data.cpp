@@ -95,6 +95,11 @@ void BackupDeviceData(const InstallContext& ctx) {
 
 bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const String& productFolder,
                                  const String& device) {
+  // First of all the data folder chain is the administrators' own again: a
+  // run killed while the uninstaller folder's rights were being set leaves
+  // folders there that the installed uninstaller, about to run, could not read.
+  String error;
+  if (!MakeDataFolderAdministratorsOwn(app, error)) win::OutputDebugString(error);
   if (installRoot.empty() || productFolder.empty()) return true;  // no copy named, nothing to save
   const String programFolder = win::ExcludeTrailingBackslash(installRoot) + u"\\" + productFolder;
   const String templates = win::IncludeTrailingBackslash(app.templatesFolder);
@@ -103,9 +108,6 @@ bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const Str
   const DeviceSource source = FindDeviceSource(programFolder, productFolder, device);
   if (source.folder.empty()) return true;
   if (!FolderUsable(app, source.folder) || !FolderUsable(app, templates)) return false;
-
-  String error;
-  if (!MakeDataFolderAdministratorsOwn(app, error)) win::OutputDebugString(error);
   return SaveIntoTemplates(source.folder, templates, HoldsPendingBackup(templates));
 }
 

@@ -14,7 +14,8 @@
 void BackupDeviceData(const InstallContext& ctx);
 
 // Before an installed copy is replaced (its uninstaller run, or its traces
-// removed): saves its device data, found by the same rule in its program
+// removed): makes the data folder chain the administrators' own, then saves
+// its device data, found by the same rule in its program
 // folder (install root + "\" + product folder), into the templates folder,
 // where no uninstaller looks. The new install's backup then finds it pending
 // and its restore puts back what the player made. True when there was nothing

@@ -3,6 +3,7 @@
 // this one. The player's own device files, macros and logs survive byte for
 // byte; a profile the package ships takes the package's version.
 #include "e2e_fixture.h"
+#include "platform/process.h"
 
 namespace e2e {
 namespace {
@@ -31,6 +32,7 @@ struct PlayerData {
 
 class Upgrade : public EndToEnd {
  protected:
+  static String kUninst() { return win::ExtractFilePath(kUninstaller); }
   // The wizard from its welcome screen to the end, every default taken.
   static std::string WizardToTheEnd() {
     return "wait FWelcome\nclick FWelcome.bt_Next\n"
@@ -101,6 +103,30 @@ TEST_F(Upgrade, OlderVersionReplacedKeepsWhatThePlayerMade) {
   ExpectPlayerDataIn(kProgramFolder, data);
   // A third install still finds an uninstaller folder it may empty and refill.
   ASSERT_NO_FATAL_FAILURE(SameVersionAgain());
+}
+
+// A run killed between the uninstaller folder's "/inheritance:r /T" and its
+// grants leaves folders with no entry at all. The next upgrade makes them the
+// administrators' own again before it runs that uninstaller, even when the
+// installed copy has no device data to save.
+TEST_F(Upgrade, AnUninstallerFolderLeftWithoutRightsIsMadeUsableBeforeItRuns) {
+  ASSERT_NO_FATAL_FAILURE(InstallOnce());
+  SetValue(kUninstallEntry, u"DisplayVersion", u"19.01.0001");
+  fs::remove_all(Machine().HostPath(kProgramFolder + u"Data\\Device"));
+  for (const char16_t* line : {u"icacls.exe \"C:\\ProgramData\\Zorvex7\\bin\\uninst\" /reset /T",
+                               u"icacls.exe \"C:\\ProgramData\\Zorvex7\\bin\\uninst\" /inheritance:r /T"}) {
+    uint32_t code = 1;
+    ASSERT_TRUE(win::CreateProcessAndWait(line, win::kCreateNoWindow, &code));
+    ASSERT_EQ(code, 0u);
+  }
+  std::string unreadable;
+  ASSERT_FALSE(win::ReadFileBytes(kUninst() + u"Settings.ini", unreadable));
+  sim::ForgetFolderListings();
+
+  const RunResult r = ReplaceAndInstall();
+  ASSERT_EQ(r.code, 0) << r.error << ToolLog();
+  EXPECT_EQ(Value(kUninstallEntry, u"DisplayVersion"), u"19.02.0005");
+  EXPECT_EQ(ToolLog().find("Language file error"), std::string::npos);
 }
 
 // Zorvex6, the older generation, installed from a package of its own; then

@@ -1,5 +1,7 @@
 #include "install/folder_rights.h"
 
+#include <vector>
+
 #include "app/folder_guard.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -30,7 +32,7 @@ void Run(StringView commandTemplate, const String& folder, bool needsEveryone) {
 
 // Runs the commands on folder in order; false at the first one that could not
 // be started or ended with an error.
-bool RunAll(std::initializer_list<const char16_t*> commandTemplates, const String& folder) {
+bool RunAll(const std::vector<const char16_t*>& commandTemplates, const String& folder) {
   for (const char16_t* commandTemplate : commandTemplates) {
     uint32_t exitCode = 0;
     if (!RunAndWait(FormatRightsCommand(commandTemplate, folder, String()), win::kCreateNoWindow, &exitCode) ||
@@ -128,7 +130,7 @@ bool MakeDataFolderAdministratorsOwn(const TApp& app, String& errorText) {
   // is ours: a folder a user locked can take no new folder before that.
   struct Level {
     String folder;
-    std::initializer_list<const char16_t*> commands;
+    std::vector<const char16_t*> commands;
     bool wholeTree = false;
   };
   const Level levels[] = {

@@ -71,6 +71,15 @@ void BackupDeviceData(const InstallContext& ctx) {
   // is neither restored from nor saved into.
   if (!FolderUsable(app, templates)) return;
 
+  // A run killed while the data folder's rights were being set leaves it
+  // without entries, and a templates folder nobody may list looks empty: a
+  // pending backup would then be taken for none and emptied. The chain is
+  // made the administrators' own again before anything looks inside.
+  if (win::DirectoryExists(templates) || win::DirectoryExists(app.programFolder)) {
+    String error;
+    if (!MakeDataFolderAdministratorsOwn(app, error)) win::OutputDebugString(error);
+  }
+
   // The only copy of what an earlier run saved: kept and restored by this run.
   const bool pending = HoldsPendingBackup(templates);
   if (pending) app.deviceBackupFolder = templates;
@@ -80,12 +89,9 @@ void BackupDeviceData(const InstallContext& ctx) {
       FindDeviceSource(app.programFolder, ctx.Setup(kKeyProgramFiles), ctx.Setup(kKeyProgramDevice));
   if (source.folder.empty() || !FolderUsable(app, source.folder)) return;
 
-  String error;
-  if (!MakeDataFolderAdministratorsOwn(app, error)) {
-    // Saved all the same: a backup in a folder others may change is better
-    // than none, and the run's uninstaller folder stage reports the fault.
-    win::OutputDebugString(error);
-  }
+  // Saved even where the data folder could not be made the administrators'
+  // own: a backup in a folder others may change is better than none, and the
+  // run's uninstaller folder stage reports the fault.
   const bool allSaved = SaveIntoTemplates(source.folder, templates, pending);
   app.deviceBackupFolder = templates;
 

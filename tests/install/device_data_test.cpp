@@ -4,6 +4,7 @@
 #include "install/device_data.h"
 #include "install/package_fixture.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/sim/file_hooks.h"
 
 namespace {
@@ -164,6 +165,32 @@ TEST(DeviceData, APendingBackupIsRestoredEvenWithoutAnInstalledCopy) {
   rig.Install();
   EXPECT_EQ(rig.m.ReadFile(rig.DeviceFolder() + u"English\\Profile1.cfg"), "player profile");
   EXPECT_EQ(CountFolderEntries(rig.Templates()), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A run killed between the data folder's "/inheritance:r" and its grants
+// leaves the data folder, and the templates below it, with no entry at all:
+// nobody may list the pending backup. The next run restores it all the same
+// and never takes it for an empty folder.
+TEST(DeviceData, APendingBackupInAFolderLeftWithoutRightsIsRestoredNotEmptied) {
+  InstallRig rig;
+  LayInstalledCopy(rig, rig.DeviceFolder());
+  rig.m.WriteFile(rig.Templates() + u"English\\Profile2.cfg", "saved before the uninstaller ran");
+  for (const char16_t* line : {u"icacls.exe \"C:\\ProgramData\\Zorvex7\" /reset",
+                               u"icacls.exe \"C:\\ProgramData\\Zorvex7\" /inheritance:r"}) {
+    uint32_t code = 1;
+    ASSERT_TRUE(win::CreateProcessAndWait(line, win::kCreateNoWindow, &code));
+    ASSERT_EQ(code, 0u);
+  }
+  ASSERT_EQ(CountFolderEntries(rig.Templates()), 0);  // unlistable, so it looks empty
+
+  rig.Install();
+
+  EXPECT_EQ(rig.m.ReadFile(rig.DeviceFolder() + u"English\\Profile2.cfg"), "saved before the uninstaller ran");
+  EXPECT_EQ(rig.m.ReadFile(rig.DeviceFolder() + u"English\\Profile1.cfg"), "player profile");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ set(ZX_VERSION_COMMAS
 set(ZX_COPYRIGHT_YEAR 2026)
 set(ZX_MANIFEST ${CMAKE_BINARY_DIR}/res/Setup.exe.manifest)
 set(ZX_ICON ${ZX_RES_DIR}/setup.ico)
-configure_file(${ZX_RES_DIR}/Setup.exe.manifest ${ZX_MANIFEST} @ONLY)
+configure_file(${ZX_RES_DIR}/Setup.exe.manifest.in ${ZX_MANIFEST} @ONLY)
 configure_file(${ZX_RES_DIR}/setup.rc.in ${CMAKE_BINARY_DIR}/res/setup.rc @ONLY)
 
 target_sources(Setup PRIVATE ${CMAKE_BINARY_DIR}/res/setup.rc)

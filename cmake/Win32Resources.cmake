@@ -1,0 +1,32 @@
+# Setup.exe's Windows resources (win32 build only): the application manifest,
+# the icon and the version block, compiled by windres from setup.rc.in. The
+# version is the project's (project() in CMakeLists.txt), written into the
+# manifest's assemblyIdentity and into FILEVERSION/PRODUCTVERSION here.
+enable_language(RC)
+
+set(ZX_RES_DIR ${CMAKE_SOURCE_DIR}/src/app/res)
+set(ZX_VERSION_DOTTED
+    "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${PROJECT_VERSION_TWEAK}")
+set(ZX_VERSION_COMMAS
+    "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},${PROJECT_VERSION_TWEAK}")
+set(ZX_COPYRIGHT_YEAR 2026)
+set(ZX_MANIFEST ${CMAKE_BINARY_DIR}/res/Setup.exe.manifest)
+set(ZX_ICON ${ZX_RES_DIR}/setup.ico)
+configure_file(${ZX_RES_DIR}/Setup.exe.manifest.in ${ZX_MANIFEST} @ONLY)
+configure_file(${ZX_RES_DIR}/setup.rc.in ${CMAKE_BINARY_DIR}/res/setup.rc @ONLY)
+
+target_sources(Setup PRIVATE ${CMAKE_BINARY_DIR}/res/setup.rc)
+# windres does not see the files the .rc pulls in; rebuild when they change.
+set_source_files_properties(${CMAKE_BINARY_DIR}/res/setup.rc PROPERTIES
+    OBJECT_DEPENDS "${ZX_MANIFEST};${ZX_ICON}")
+
+# GCC links the toolchain's default-manifest.o into every program when the
+# toolchain has one (Debian's has none). Ours must be the only RT_MANIFEST
+# resource; scripts/check-setup-exe.sh fails the build's check otherwise.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=default-manifest.o
+                OUTPUT_VARIABLE ZX_DEFAULT_MANIFEST OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(IS_ABSOLUTE "${ZX_DEFAULT_MANIFEST}" AND EXISTS "${ZX_DEFAULT_MANIFEST}")
+  message(WARNING "The toolchain links ${ZX_DEFAULT_MANIFEST} into every program; "
+                  "check that Setup.exe still carries only its own manifest "
+                  "(scripts/check-setup-exe.sh).")
+endif()

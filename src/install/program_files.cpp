@@ -1,6 +1,5 @@
 #include "install/program_files.h"
 
-#include "app/folder_guard.h"
 #include "install/copy_failures.h"
 #include "install/folder_rights.h"
 #include "platform/files.h"
@@ -45,22 +44,13 @@ StringList CopyProgramFiles(const InstallContext& ctx) {
   ctx.out.SetProgress(0);
   ctx.out.SetStatus(ctx.Text(kCopyFiles));
 
-  const String payload = ctx.setupFolder + kPayloadFolder + ctx.Setup(kKeyProgramFiles) + u"\\";
-  // Nothing is created, opened up or copied through a junction or symbolic
-  // link; the refused folder is reported as the one thing not copied.
-  for (const String& folder : {app.programFolder, app.updaterFolder}) {
-    if (!FolderUsable(app, folder)) {
-      ctx.out.SetProgress(100);
-      return {folder};
-    }
-  }
-
   CreateFolderIfMissing(app.installRootFolder);
   CreateFolderIfMissing(app.programFolder);
   ApplyFolderRights(FolderRightsVariant::kWithProgress, app.installRootFolder, ctx);
 
   StringList failed;
   StringList failures;
+  const String payload = ctx.setupFolder + kPayloadFolder + ctx.Setup(kKeyProgramFiles) + u"\\";
   const String program = app.programFolder + u"\\";
   CopyFolderTreeListFailures(payload, program, ctx.out.status, failures, false, u"", ctx.out.bar);
   for (const String& path : FailedDestinations(failures, payload, program)) failed.push_back(path);

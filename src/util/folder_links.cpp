@@ -16,11 +16,15 @@ bool IsLinkAttribute(uint32_t attributes) {
 
 }  // namespace
 
+bool IsLinkFolder(const String& folder) {
+  return IsLinkAttribute(win::GetFileAttributes(win::ExcludeTrailingBackslash(folder)));
+}
+
 String LinkOnFolderChain(const String& folder, const String& base) {
   const String stop = win::ExcludeTrailingBackslash(base);
   String current = win::ExcludeTrailingBackslash(folder);
   while (!IsDriveRoot(current) && !win::SameText(current, stop)) {
-    if (IsLinkAttribute(win::GetFileAttributes(current))) return current;
+    if (IsLinkFolder(current)) return current;
     const String parent = win::ExtractFileDir(current);
     if (parent == current) break;
     current = parent;

@@ -9,6 +9,10 @@
 
 #include "platform/strings.h"
 
+// Whether the folder (a trailing "\" is allowed) is itself a junction or
+// symbolic link.
+bool IsLinkFolder(const String& folder);
+
 // The first folder, from `folder` itself up to but not including `base`, that
 // is a junction or symbolic link; "" when there is none. A base that is not
 // an ancestor of folder stops the walk at the drive.

@@ -23,11 +23,6 @@ bool IsLink(const win::FindData& entry) {
   return (entry.attributes & win::kFileAttributeReparsePoint) != 0;
 }
 
-bool IsLinkFolder(const String& folder) {
-  const uint32_t attributes = win::GetFileAttributes(win::ExcludeTrailingBackslash(folder));
-  return attributes != win::kInvalidFileAttributes && (attributes & win::kFileAttributeReparsePoint) != 0;
-}
-
 // A copy that a killed process left half-made under its temporary name: never
 // data, so never listed or copied; emptying its folder removes it.
 bool IsLeftoverCopy(const String& name) { return win::StartsWith(name, u".zxtmp-"); }

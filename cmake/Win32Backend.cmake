@@ -17,3 +17,16 @@ set_target_properties(win32smoke PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BIN
 add_executable(win32uismoke ${CMAKE_SOURCE_DIR}/tools/win32smoke/win32uismoke.cpp)
 target_link_libraries(win32uismoke PRIVATE zx_platform)
 set_target_properties(win32uismoke PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+
+# For the Windows end-to-end suite (tests/windows): zxdrive reads what the
+# program's screens show; the marker DLL and the careless probe program show
+# whether a DLL planted beside a program is loaded.
+add_executable(zxdrive ${CMAKE_SOURCE_DIR}/tools/windrive/zxdrive.cpp)
+target_link_options(zxdrive PRIVATE -municode)
+target_link_libraries(zxdrive PRIVATE user32)
+add_library(dll_marker SHARED ${CMAKE_SOURCE_DIR}/tools/windrive/dll_marker.cpp)
+set_target_properties(dll_marker PROPERTIES PREFIX "")
+target_link_options(dll_marker PRIVATE -static -static-libgcc -static-libstdc++)
+add_executable(dll_probe ${CMAKE_SOURCE_DIR}/tools/windrive/dll_probe.cpp)
+target_link_options(dll_probe PRIVATE -municode)
+set_target_properties(zxdrive dll_marker dll_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -30,3 +30,14 @@ if(IS_ABSOLUTE "${ZX_DEFAULT_MANIFEST}" AND EXISTS "${ZX_DEFAULT_MANIFEST}")
                   "check that Setup.exe still carries only its own manifest "
                   "(scripts/check-setup-exe.sh).")
 endif()
+
+# The baseline program of the planted-DLL check (tests/windows) carries the
+# same manifest as Setup.exe, so that both load the same system DLLs.
+file(WRITE ${CMAKE_BINARY_DIR}/res/dll_baseline.rc "1 24 \"${ZX_MANIFEST}\"\n")
+add_executable(dll_baseline ${CMAKE_SOURCE_DIR}/tools/windrive/dll_baseline.cpp
+               ${CMAKE_BINARY_DIR}/res/dll_baseline.rc)
+target_compile_definitions(dll_baseline PRIVATE UNICODE _UNICODE _WIN32_WINNT=0x0602)
+target_link_options(dll_baseline PRIVATE -municode)
+target_link_libraries(dll_baseline PRIVATE ole32 shell32 advapi32 user32 gdi32 comdlg32)
+set_source_files_properties(${CMAKE_BINARY_DIR}/res/dll_baseline.rc PROPERTIES OBJECT_DEPENDS "${ZX_MANIFEST}")
+set_target_properties(dll_baseline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -10,16 +10,8 @@
 //    process: through files in <machine>/ui/ (formats below).
 //
 // Files in <machine>/ui/ (UTF-8):
-//   <pid>.state  what the program shows, rewritten (atomically) whenever it
-//                changes; lines of tab-separated fields, the first word the
-//                kind, then name=value pairs (values escaped: \\ \t \n \r):
-//                  program  pid=  terminated=0|1
-//                  form     name= class= handle= visible= shown= active= modal=
-//                           caption= bounds=L,T,W,H alpha=
-//                  control  form= name= class= handle= visible= showing=
-//                           enabled= focused= checked= position= caption= bounds=
-//                (checked only for check boxes and radio buttons, position
-//                only for progress and scroll bars)
+//   <pid>.state  what the program shows (platform/ui_state.h), rewritten
+//                (atomically) whenever it changes
 //   <pid>.req    requests, appended under flock: "<id>\t<action>\t<arg>..."
 //   <pid>.rep    replies, appended: "<id>\tok" or "<id>\terror\t<message>"
 // Actions: click FORM CONTROL | tick FORM CONTROL 0|1 | wheel FORM CONTROL N |
@@ -34,11 +26,16 @@
 #include <vector>
 
 #include "platform/ui.h"
+#include "platform/ui_state.h"
 
 namespace sim {
 
-// The state text of an application (on its user-interface thread).
-std::string DescribeUi(win::Application& application);
+using win::DescribeUi;
+using win::EscapeField;
+using win::FindStateLine;
+using win::SplitTabs;
+using win::StateField;
+using win::UnescapeField;
 
 // Executes one request on the user-interface thread. reply is called exactly
 // once, with "" for success or an error message, before the action's effects
@@ -46,11 +43,6 @@ std::string DescribeUi(win::Application& application);
 // with the state text as the second argument for "state".
 using UiReply = std::function<void(const std::string& error, const std::string& data)>;
 void ExecuteUiRequest(win::Application& application, const std::vector<std::string>& words, const UiReply& reply);
-
-// Escaping of state and request fields.
-std::string EscapeField(const std::string& text);
-std::string UnescapeField(const std::string& text);
-std::vector<std::string> SplitTabs(const std::string& line);
 
 // The folder of the state and request files ("" without a machine).
 std::string UiFolder();
@@ -106,10 +98,5 @@ class UiDriver {
   win::Application* app_;
   std::chrono::milliseconds timeout_;
 };
-
-// A value of one field of a state line ("" when absent).
-std::string StateField(const std::vector<std::string>& fields, const std::string& name);
-// The state line of a form or a control ("" when absent).
-std::string FindStateLine(const std::string& state, const std::string& form, const std::string& control = "");
 
 }  // namespace sim

@@ -15,7 +15,10 @@ WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(windo
 // CreateProcessW with no application name, a writable copy of the command line,
 // no inherited handles, the parent's environment and folder. The caller owns
 // both handles afterwards.
+// Every program started is named on the debug output first (DebugView shows
+// it), as the simulated machine writes it to its tool log.
 bool StartProcess(const String& commandLine, uint32_t creationFlags, PROCESS_INFORMATION& info) {
+  ::OutputDebugStringW(Wide(u"run " + commandLine));
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);  // 68 in a 32-bit process
   info = PROCESS_INFORMATION{};

@@ -28,6 +28,9 @@ bool ShellExecuteOpen(const String& file, const String& parameters, int show) {
   // calling thread.
   w32::ComInit com;
   com.Initialize();
+  String trace = u"ShellExecute open " + file;
+  if (!parameters.empty()) trace += u" " + parameters;
+  ::OutputDebugStringW(Wide(trace));
   HINSTANCE result = ::ShellExecuteW(nullptr, L"open", Wide(file),
                                      parameters.empty() ? nullptr : Wide(parameters), nullptr,
                                      show);

@@ -14,6 +14,7 @@
 
 #include "platform/ui.h"
 #include "platform/ui_backend.h"
+#include "platform/ui_state.h"
 
 namespace win::w32 {
 
@@ -273,11 +274,37 @@ LRESULT ForwardToModel(HWND hwnd, Control& control, UINT msg, WPARAM wParam, LPA
 
 bool IsApplicationMessage(UINT msg) { return msg >= WM_USER; }
 
+// Anyone may ask what the program shows (the names, states and places that
+// accessibility tools read too): the registered message "ZorvexSetupDescribe"
+// sent to any form's window, wParam the asking window. The answer is the
+// state text (ui_state.h) in UTF-8, sent back to that window as WM_COPYDATA
+// with dwData kDescribeAnswer, while the asker still waits for its send.
+constexpr ULONG_PTR kDescribeAnswer = 0x5A585549;  // "ZXUI"
+
+UINT DescribeMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"ZorvexSetupDescribe");
+  return message;
+}
+
+LRESULT AnswerDescribe(HWND form, HWND asker) {
+  if (Ui().app == nullptr || asker == nullptr || !::IsWindow(asker)) return 0;
+  const std::string text = DescribeUi(*Ui().app);
+  COPYDATASTRUCT data{};
+  data.dwData = kDescribeAnswer;
+  data.cbData = static_cast<DWORD>(text.size());
+  data.lpData = const_cast<char*>(text.data());
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(asker, WM_COPYDATA, reinterpret_cast<WPARAM>(form),
+                        reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 2000, &result);
+  return 1;
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   WindowRecord* record = Record(hwnd);
   if (record == nullptr || record->control == nullptr) {
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
   }
+  if (msg != 0 && msg == DescribeMessage()) return AnswerDescribe(hwnd, reinterpret_cast<HWND>(wParam));
   Form& form = *static_cast<Form*>(record->control);
   const int32_t x = static_cast<int16_t>(LOWORD(lParam));
   const int32_t y = static_cast<int16_t>(HIWORD(lParam));

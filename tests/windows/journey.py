@@ -34,7 +34,7 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "windrive"))
 import wine_machine as wm  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -437,6 +437,13 @@ def main():
 
         sim = SimSide(args.host_build, os.path.join(out, "sim"), product)
         sim.create(sim_package)
+        # Launch to the welcome screen on the simulated machine, for the figures.
+        welcome = os.path.join(out, "welcome.script")
+        with open(welcome, "w", encoding="utf-8") as f:
+            f.write("timeout 60\nwait FWelcome\n")
+        figures["simulated welcome"] = sim.run_script(welcome, "C:\\ZorvexDemo\\Setup.exe", [],
+                                                      os.path.join(out, "simulated"))
+        sim.commands()  # that run is not part of the journey
         wine = WineSide(machine, product)
         setup = "C:\\ZorvexDemo\\Setup.exe"
 

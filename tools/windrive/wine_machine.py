@@ -99,8 +99,9 @@ class WineMachine:
             shutil.rmtree(self.folder)
         os.makedirs(self.folder)
         self.run_wine(["wineboot", "-i"], timeout=300)
-        with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, encoding="utf-8") as f:
-            f.write(PREFIX_SETTINGS)
+        # Version 5 .reg files are UTF-16; their hex(7) values are UTF-16 too.
+        with tempfile.NamedTemporaryFile("wb", suffix=".reg", delete=False) as f:
+            f.write(b"\xff\xfe" + PREFIX_SETTINGS.encode("utf-16-le"))
             settings = f.name
         try:
             self.run_wine(["wine", "reg", "import", settings])

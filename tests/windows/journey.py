@@ -6,6 +6,7 @@ real window input, and the same journey on the simulated machine.
     journey.py --host-build build/host --win32-build build/win32 --out DIR [--docs DIR]
 
 Phases (scripts in journey/, the same text on both machines):
+  0. Cancel on the welcome screen: the cancelled notice, nothing installed;
   1. install: welcome, a switch to German, series, the licence scrolled and
      agreed, install, finish (which starts the product);
   2. the Add/Remove Programs entry's UninstallString: confirmation, finish;
@@ -487,6 +488,7 @@ def main():
             program, _ = uninstall_string(side, drive)
             return program, []
 
+        phase("cancel", "0-cancel.script", package_setup, [], check_removed)
         phase("install", "1-install.script", package_setup, [], check_installed)
         phase("uninstall", "2-uninstall.script", uninstall_string, [], check_removed)
         phase("second-install", "3-install-plain.script", package_setup, [], check_installed)

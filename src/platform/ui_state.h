@@ -13,9 +13,8 @@
 //            enabled= focused= mouse= checked= position= caption= bounds= screen=
 // (checked only for check boxes and radio buttons, position only for
 // progress and scroll bars; mouse=1 for the control the mouse is over). A
-// form's bounds are its client area on the
-// screen; a control's bounds are in its parent, its screen= field the same
-// rectangle on the screen.
+// form's bounds are its client area on the screen; a control's bounds are in
+// its parent, its screen= field the same rectangle on the screen.
 #pragma once
 
 #include <string>

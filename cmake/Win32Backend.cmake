@@ -23,7 +23,7 @@ set_target_properties(win32uismoke PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_B
 # whether a DLL planted beside a program is loaded.
 add_executable(zxdrive ${CMAKE_SOURCE_DIR}/tools/windrive/zxdrive.cpp)
 target_link_options(zxdrive PRIVATE -municode)
-target_link_libraries(zxdrive PRIVATE user32)
+target_link_libraries(zxdrive PRIVATE zx_platform)
 add_library(dll_marker SHARED ${CMAKE_SOURCE_DIR}/tools/windrive/dll_marker.cpp)
 set_target_properties(dll_marker PROPERTIES PREFIX "")
 target_link_options(dll_marker PRIVATE -static -static-libgcc -static-libstdc++)

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui_state.h"
+
 namespace {
 
 constexpr ULONG_PTR kDescribeAnswer = 0x5A585549;  // "ZXUI", as the program sends it
@@ -57,20 +59,6 @@ std::wstring TextOf(HWND window) {
   const int got = ::InternalGetWindowText(window, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<size_t>(got > 0 ? got : 0));
   return text;
-}
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out.push_back(c);
-    }
-  }
-  return out;
 }
 
 std::string Rect4(const RECT& r) {
@@ -120,7 +108,7 @@ std::string DescribeMessageBox(HWND box) {
   const RECT onScreen{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
   std::string text = "form\tname=MessageBox\tclass=TMessageForm\thandle=" +
                      std::to_string(reinterpret_cast<uintptr_t>(box)) + "\tvisible=1\tshown=1\tactive=" +
-                     (::GetForegroundWindow() == box ? "1" : "0") + "\tmodal=1\tcaption=" + Escape(Utf8(TextOf(box))) +
+                     (::GetForegroundWindow() == box ? "1" : "0") + "\tmodal=1\tcaption=" + win::EscapeField(Utf8(TextOf(box))) +
                      "\tbounds=" + Rect4(onScreen) + "\talpha=255\n";
   for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
     const int id = ::GetDlgCtrlID(child);
@@ -137,7 +125,7 @@ std::string DescribeMessageBox(HWND box) {
     text += "control\tform=MessageBox\tname=" + name + "\tclass=" + (name == "Message" ? "TLabel" : "TButton") +
             "\thandle=" + std::to_string(reinterpret_cast<uintptr_t>(child)) + "\tvisible=" + (visible ? "1" : "0") +
             "\tshowing=" + (visible ? "1" : "0") + "\tenabled=" + (::IsWindowEnabled(child) ? "1" : "0") +
-            "\tfocused=" + (::GetFocus() == child ? "1" : "0") + "\tcaption=" + Escape(Utf8(TextOf(child))) +
+            "\tfocused=" + (::GetFocus() == child ? "1" : "0") + "\tcaption=" + win::EscapeField(Utf8(TextOf(child))) +
             "\tbounds=" + Rect4(local) + "\tscreen=" + Rect4(r) + "\n";
   }
   return text;

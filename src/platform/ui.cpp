@@ -96,9 +96,20 @@ Point Control::FormOffset() const {
   return p;
 }
 
+Size Control::DrawingExtent() const {
+  const Form* form = ParentForm();
+  if (form == nullptr || form == this) return Size{Width(), Height()};
+  // A form not sized yet (it takes its picture's size when first shown)
+  // bounds nothing.
+  const auto bound = [](int32_t own, int32_t formExtent) { return formExtent > 0 ? std::min(own, formExtent) : own; };
+  return Size{bound(Width(), form->Width()), bound(Height(), form->Height())};
+}
+
 void Control::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
+  left = ClampCoordinate(left);
+  top = ClampCoordinate(top);
+  width = ClampExtent(width);
+  height = ClampExtent(height);
   const Rect bounds{left, top, left + width, top + height};
   if (bounds == bounds_) return;
   const bool resized = bounds.Width() != bounds_.Width() || bounds.Height() != bounds_.Height();
@@ -177,7 +188,8 @@ void Control::Repaint() {
 }
 
 void Control::PaintSurface() {
-  surface_.SetSize(Width(), Height());
+  const Size extent = DrawingExtent();
+  surface_.SetSize(extent.cx, extent.cy);
   Canvas canvas(surface_);
   PaintDefault(canvas);
 }

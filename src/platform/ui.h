@@ -179,6 +179,20 @@ class Component {
 // own) as the toolkit's graphic controls are. Setting the caption sends
 // WM_SETTEXT and enabling sends WM_ENABLE through the window procedure, so
 // hooks see them.
+// What a window's place can be: Windows keeps positions and sizes in 16 bits
+// in its messages. Values from files are brought into this range before any
+// arithmetic, so that no sum of them can overflow.
+constexpr int32_t kMinWindowCoordinate = -32768;
+constexpr int32_t kMaxWindowCoordinate = 32767;
+constexpr int32_t ClampCoordinate(int64_t value) {
+  return static_cast<int32_t>(value < kMinWindowCoordinate   ? kMinWindowCoordinate
+                              : value > kMaxWindowCoordinate ? kMaxWindowCoordinate
+                                                             : value);
+}
+constexpr int32_t ClampExtent(int64_t value) {
+  return static_cast<int32_t>(value < 0 ? 0 : value > kMaxWindowCoordinate ? kMaxWindowCoordinate : value);
+}
+
 class Control : public Component {
  public:
   Control(Component* owner, StringView className);
@@ -207,6 +221,9 @@ class Control : public Component {
   Rect ClientRect() const { return Rect{0, 0, Width(), Height()}; }
   // Position of this control's top-left corner inside its form.
   Point FormOffset() const;
+  // The size of the pictures the control is drawn into: its own, but never
+  // larger than its form, whatever size a layout file gave it.
+  Size DrawingExtent() const;
 
   bool Visible() const { return visible_; }
   virtual void SetVisible(bool visible);

@@ -14,7 +14,8 @@ void PaintChildren(Control& parent, Bitmap& target) {
     if (!child->Visible() || child->IsWindowed() || child->Width() <= 0 || child->Height() <= 0) continue;
     const Rect r = child->BoundsRect();
     // A copy of what lies behind, so transparent drawing keeps it.
-    Bitmap layer(r.Width(), r.Height());
+    const Size extent = child->DrawingExtent();
+    Bitmap layer(extent.cx, extent.cy);
     layer.CopyRect(0, 0, target, r);
     Canvas canvas(layer);
     child->PaintDefault(canvas);
@@ -29,8 +30,9 @@ void PaintChildren(Control& parent, Bitmap& target) {
     // hooks put on the window.
     child->Perform(kWmPaint);
     Bitmap layer = child->WindowSurface();
-    if (layer.Width() != child->Width() || layer.Height() != child->Height())
-      layer.SetSize(child->Width(), child->Height(), ColorToRGB(child->Color()));
+    const Size extent = child->DrawingExtent();
+    if (layer.Width() != extent.cx || layer.Height() != extent.cy)
+      layer.SetSize(extent.cx, extent.cy, ColorToRGB(child->Color()));
     PaintChildren(*child, layer);
     const Rect r = child->BoundsRect();
     const Region* region = child->WindowRgn();

@@ -43,14 +43,17 @@ bool IsOneOf(const String& className, const std::array<StringView, N>& classes) 
 }
 
 // Left, top, width and height, in that order. A value with a damaged number
-// keeps the control where it is.
+// keeps the control where it is. The edges are brought into a window's range
+// first, so that any numbers the file holds give a place a window can have.
 void ApplyPosition(win::Control& control, const String& value) {
   TRect rect;
   if (!TryParseRect(value, rect)) return;
-  control.SetLeft(rect.Left);
-  control.SetTop(rect.Top);
-  control.SetWidth(rect.Right - rect.Left);
-  control.SetHeight(rect.Bottom - rect.Top);
+  const int32_t left = win::ClampCoordinate(rect.Left);
+  const int32_t top = win::ClampCoordinate(rect.Top);
+  control.SetLeft(left);
+  control.SetTop(top);
+  control.SetWidth(win::ClampExtent(int64_t{win::ClampCoordinate(rect.Right)} - left));
+  control.SetHeight(win::ClampExtent(int64_t{win::ClampCoordinate(rect.Bottom)} - top));
 }
 
 void ApplyColor(win::Control& control, const String& value) {

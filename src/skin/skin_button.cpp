@@ -72,8 +72,11 @@ void TskinButton::Paint() {
 void TskinButton::PaintOnce() {
   if (strip_.Empty()) return;
 
-  if (composite_.Width() != button_->Width() || composite_.Height() != button_->Height()) {
-    composite_.SetSize(button_->Width(), button_->Height());
+  // A layout file may have made the button larger than its form: nothing
+  // beyond the form is ever seen, so the picture stops there.
+  const win::Size extent = button_->DrawingExtent();
+  if (composite_.Width() != extent.cx || composite_.Height() != extent.cy) {
+    composite_.SetSize(extent.cx, extent.cy);
   }
   win::Canvas canvas(composite_);
   canvas.font = button_->GetFont();

@@ -112,6 +112,37 @@ TEST_F(LayoutFileTest, PositionsByFormKeyThenControlKeyThenEnglish) {
   }
 }
 
+// Whatever numbers the file holds, the control gets a place a window can
+// have, and the screen is still drawn (the drawing never asks for more than
+// the form's size).
+TEST_F(LayoutFileTest, ExtremeValuesGiveAPlaceAWindowCanHave) {
+  const PositionCase cases[] = {
+      {"two thousand million wide and high", "[English]\nbt_Next->Position=rectwh,192,146,2000000000,2000000000\n",
+       u"bt_Next", {192, 146, 32767, 32767}},
+      {"edges from INT_MIN to INT_MAX", "[English]\nbt_Next->Position=rectp,-2147483648,0,2147483647,1\n",
+       u"bt_Next", {-32768, 0, -1, 1}},
+      {"edges the wrong way round", "[English]\nbt_Next->Position=rectp,2147483647,2147483647,-2147483648,0\n",
+       u"bt_Next", {32767, 32767, 32767, 32767}},
+      {"INT_MIN corner, INT_MAX size", "[English]\nlb_Title->Position=rectwh,-2147483648,-2147483648,2147483647,2147483647\n",
+       u"lb_Title", {-32768, -32768, -2, -2}},
+      {"thirty thousand square", "[English]\nlb_Title->Position=rectwh,0,0,30000,30000\n", u"lb_Title",
+       {0, 0, 29999, 29999}},
+      {"zero size", "[English]\nlb_Title->Position=rectwh,10,10,0,0\n", u"lb_Title", {10, 10, 10, 10}},
+      {"negative size", "[English]\nck_Run->Position=rectwh,10,10,-5,-5\n", u"ck_Run", {10, 10, 10, 10}},
+  };
+  for (const PositionCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    win::ResetApplication();
+    form_ = BuildScreen();
+    form_->SetClientSize(632, 456);
+    ASSERT_TRUE(Apply(c.layout, kEnglish));
+    EXPECT_EQ(Find(c.control)->BoundsRect(), c.expected);
+    const win::Bitmap picture = win::RenderForm(*form_);
+    EXPECT_EQ(picture.Width(), 632);
+    EXPECT_EQ(picture.Height(), 456);
+  }
+}
+
 TEST_F(LayoutFileTest, MenuItemsHaveNoBoundsAndAreSkipped) {
   EXPECT_TRUE(Apply("[English]\nmi_File->Position=rectp,1,2,3,4\n", kEnglish));
 }

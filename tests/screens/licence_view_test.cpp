@@ -72,9 +72,9 @@ TEST(LicenceView, TheLastClauseIsReachedByWheelDragAndKeys) {
          EXPECT_EQ(d.Click("FEULA", "re_EULA"), "");  // the view takes the focus
          EXPECT_EQ(d.Key("FEULA", "End"), "");
        }},
-      {"PageDown", [](sim::UiDriver& d) {
+      {"PgDn", [](sim::UiDriver& d) {
          EXPECT_EQ(d.Click("FEULA", "re_EULA"), "");
-         for (int i = 0; i < 30; ++i) EXPECT_EQ(d.Key("FEULA", "PageDown"), "");
+         for (int i = 0; i < 30; ++i) EXPECT_EQ(d.Key("FEULA", "PgDn"), "");
        }},
   };
   for (const auto& [way, act] : ways) {
@@ -101,7 +101,7 @@ TEST(LicenceView, KeysMoveByLineAndPageAndHomeGoesBack) {
   ASSERT_EQ(d.Click("FEULA", "re_EULA"), "");
   const int page = screen.run->Call([] { return FEULA->re_EULA->PageLines(); });
   const std::vector<std::pair<const char*, int>> steps = {
-      {"Down", 1}, {"Down", 2}, {"PageDown", 2 + page}, {"Up", 1 + page}, {"PageUp", 1}, {"Up", 0}, {"Up", 0}};
+      {"Down", 1}, {"Down", 2}, {"PgDn", 2 + page}, {"Up", 1 + page}, {"PgUp", 1}, {"Up", 0}, {"Up", 0}};
   for (const auto& [key, top] : steps) {
     SCOPED_TRACE(key);
     ASSERT_EQ(d.Key("FEULA", key), "");

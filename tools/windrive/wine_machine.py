@@ -380,6 +380,21 @@ class ScriptRunner:
                 if c.get("checked") != wanted:
                     self.click_at(form, name, c)
                 self.expect(form, name, "checked", wanted)
+        elif action == "drag":
+            # Press on the thumb the program reports, move, let go.
+            form, _, name = words[1].partition(".")
+            self.control(form, name)
+            self.settled(form)
+            c = self.control(form, name)
+            if "thumb" not in c:
+                raise Failure("%s.%s shows no scroll bar thumb" % (form, name))
+            left, top, width, height = (int(v) for v in c["thumb"].split(","))
+            x, y = left + width // 2, top + height // 2
+            self.m.xdotool("mousemove", "--sync", x, y)
+            self.m.xdotool("mousedown", "1")
+            self.m.xdotool("mousemove", "--sync", x + int(words[2]), y + int(words[3]))
+            self.m.xdotool("mouseup", "1")
+            time.sleep(0.2)
         elif action == "key":
             self.shown_form(words[1])
             self.settled(words[1])

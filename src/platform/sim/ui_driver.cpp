@@ -57,12 +57,12 @@ void ClickControl(win::Application& app, Control* control) {
 }
 
 // A key as a script names it: Tab, Shift+Tab, Space, Enter, Escape, and the
-// keys that scroll a view: Up, Down, PageUp, PageDown, Home, End.
+// keys that scroll a view: Up, Down, PgUp, PgDn, Home, End.
 bool ParseKey(const std::string& name, uint16_t& key, win::ShiftState& shift) {
   static const std::pair<const char*, uint16_t> kKeys[] = {
       {"Tab", win::kVkTab},       {"Space", win::kVkSpace},   {"Enter", win::kVkReturn},
       {"Escape", win::kVkEscape}, {"Up", win::kVkUp},         {"Down", win::kVkDown},
-      {"PageUp", win::kVkPrior},  {"PageDown", win::kVkNext}, {"Home", win::kVkHome},
+      {"PgUp", win::kVkPrior},    {"PgDn", win::kVkNext}, {"Home", win::kVkHome},
       {"End", win::kVkEnd}};
   std::string rest = name;
   shift = 0;
@@ -144,7 +144,7 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     uint16_t key = 0;
     win::ShiftState shift = 0;
     if (!ParseKey(words[2], key, shift)) {
-      reply("unknown key \"" + words[2] + "\" (Tab, Shift+Tab, Space, Enter, Escape, Up, Down, PageUp, PageDown, Home or End)", "");
+      reply("unknown key \"" + words[2] + "\" (Tab, Shift+Tab, Space, Enter, Escape, Up, Down, PgUp, PgDn, Home or End)", "");
       return;
     }
     reply("", "");

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "platform/files.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 #include "platform/ui_backend.h"

@@ -98,7 +98,8 @@ TEST(LicenceView, TheLastClauseIsReachedByWheelDragAndKeys) {
 TEST(LicenceView, KeysMoveByLineAndPageAndHomeGoesBack) {
   LicenceScreen screen;
   sim::UiDriver& d = *screen.run->driver;
-  ASSERT_EQ(d.Click("FEULA", "re_EULA"), "");
+  // The screen comes up with the focus on its text, ready for the keys.
+  EXPECT_EQ(d.Expect("FEULA", "re_EULA", "focused", "1"), "");
   const int page = screen.run->Call([] { return FEULA->re_EULA->PageLines(); });
   const std::vector<std::pair<const char*, int>> steps = {
       {"Down", 1}, {"Down", 2}, {"PgDn", 2 + page}, {"Up", 1 + page}, {"PgUp", 1}, {"Up", 0}, {"Up", 0}};

@@ -5,6 +5,8 @@
 // form's window, hit-tested in the model; each still owns a real window
 // handle (a message-only window), so handles are unique system-wide and a
 // message posted to any of them by PostMessageW reaches the model's queue.
+// The one exception is the rich-text view: the system's rich-edit control, a
+// real child window of its form (ui_richedit.cpp).
 #include "platform/win32/winapi.h"
 #include "platform/win32/gdi.h"
 

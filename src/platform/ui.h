@@ -13,6 +13,7 @@
 // LabelStatusLine / BarProgressIndicator adapters below, which post in order.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -41,6 +42,7 @@ constexpr uint32_t kWmNcPaint = 0x0085;
 constexpr uint32_t kWmKeyDown = 0x0100;
 constexpr uint32_t kWmKeyUp = 0x0101;
 constexpr uint32_t kWmTimer = 0x0113;
+constexpr uint32_t kWmVScroll = 0x0115;
 constexpr uint32_t kWmMouseMove = 0x0200;
 constexpr uint32_t kWmLButtonDown = 0x0201;
 constexpr uint32_t kWmLButtonUp = 0x0202;
@@ -57,11 +59,31 @@ constexpr uint32_t kCmMouseLeave = 0xB014;
 
 constexpr int kWheelDelta = 120;
 
+// WM_VSCROLL requests (the low word of wParam; the thumb's place is in the
+// high word for the thumb codes).
+constexpr uint16_t kSbLineUp = 0;
+constexpr uint16_t kSbLineDown = 1;
+constexpr uint16_t kSbPageUp = 2;
+constexpr uint16_t kSbPageDown = 3;
+constexpr uint16_t kSbThumbPosition = 4;
+constexpr uint16_t kSbThumbTrack = 5;
+constexpr uint16_t kSbTop = 6;
+constexpr uint16_t kSbBottom = 7;
+constexpr uintptr_t MakeScrollParam(uint16_t code, int32_t position = 0) {
+  return (static_cast<uintptr_t>(static_cast<uint16_t>(position)) << 16) | code;
+}
+
 // Virtual-key codes the forms answer.
 constexpr uint16_t kVkTab = 0x09;
 constexpr uint16_t kVkReturn = 0x0D;
 constexpr uint16_t kVkEscape = 0x1B;
 constexpr uint16_t kVkSpace = 0x20;
+constexpr uint16_t kVkPrior = 0x21;  // Page Up
+constexpr uint16_t kVkNext = 0x22;   // Page Down
+constexpr uint16_t kVkEnd = 0x23;
+constexpr uint16_t kVkHome = 0x24;
+constexpr uint16_t kVkUp = 0x26;
+constexpr uint16_t kVkDown = 0x28;
 
 // SetWindowPos flags seen in WM_WINDOWPOSCHANGING.
 constexpr uint32_t kSwpShowWindow = 0x0040;
@@ -291,6 +313,10 @@ class Control : public Component {
   bool Focused() const;
   void SetFocus();  // does nothing when it cannot take the focus
 
+  // The thumb of the scroll bar this control shows, in its own coordinates
+  // (empty when it shows none): where a person grabs it to drag.
+  virtual Rect ScrollThumb() { return Rect{}; }
+
  protected:
   // A top-level window (a form's) is published so other programs find it.
   Control(Component* owner, StringView className, bool topLevel);
@@ -499,8 +525,33 @@ class GroupBox : public Control {
   void PaintDefault(Canvas& canvas) override;
 };
 
+// The parts of a drawn vertical scroll bar: an arrow at each end, the track
+// between them and the thumb, whose length is the share of the whole that
+// is in view (page of min..max+page) and whose place is the position.
+struct ScrollBarParts {
+  Rect lineUp;
+  Rect lineDown;
+  Rect track;
+  Rect thumb;
+};
+ScrollBarParts LayoutScrollBar(const Rect& bar, int32_t min, int32_t max, int32_t page, int32_t position);
+// What a press at (x, y) does: kSbLineUp, kSbLineDown, kSbPageUp, kSbPageDown,
+// kSbThumbTrack (on the thumb), or -1 outside the bar.
+int HitScrollBar(const ScrollBarParts& parts, int32_t x, int32_t y);
+// The position a thumb dragged to thumbTop stands for (kept within min..max).
+int32_t ScrollPositionAt(const ScrollBarParts& parts, int32_t min, int32_t max, int32_t thumbTop);
+void PaintScrollBar(Canvas& canvas, const ScrollBarParts& parts, const Rect& bar);
+
+// Dragging a thumb: where it was grabbed, so it follows the mouse.
+struct ThumbDrag {
+  bool active = false;
+  int32_t grabOffset = 0;  // from the thumb's top to the press
+};
+
 // A vertical scroll bar. Position stays within Min and Max; every change
-// that is accepted is reported through OnPositionChanged.
+// that is accepted is reported through OnPositionChanged. The mouse works it
+// as the system's bar: an arrow moves one step, the track one page toward
+// the press, the thumb follows a drag.
 class ScrollBar : public Control {
  public:
   explicit ScrollBar(Component* owner, StringView className = u"TScrollBar");
@@ -510,17 +561,32 @@ class ScrollBar : public Control {
   void SetMin(int32_t value);
   void SetMax(int32_t value);
   void SetPosition(int32_t position);
+  // The steps in view at once: the thumb's share of the track and what a
+  // press on the track moves (positions still run from Min to Max).
+  int32_t PageSize() const { return pageSize_; }
+  void SetPageSize(int32_t value);
   PositionChangedEvent OnPositionChanged;
+  Rect ScrollThumb() override { return Parts().thumb; }
   void PaintDefault(Canvas& canvas) override;
 
+ protected:
+  void WndProc(Message& message) override;
+
  private:
+  ScrollBarParts Parts() const;
   int32_t min_ = 0;
   int32_t max_ = 100;
   int32_t position_ = 0;
+  int32_t pageSize_ = 1;
+  ThumbDrag drag_;
 };
 
-// A rich-text view. It keeps the plain text of what it loaded for drawing
-// and printing; formatting is not kept.
+// A rich-text view, read-only. It keeps the rich text it loaded (for the
+// system's own rich-edit control on Windows) and its plain text, which it
+// draws and prints; formatting is not drawn. The view scrolls by whole
+// lines: the wheel (three lines a notch, small turns adding up), a scroll
+// bar shown while the text is longer than the view, and, with the focus,
+// Up, Down, Page Up, Page Down, Home and End.
 class RichEdit : public Control {
  public:
   explicit RichEdit(Component* owner);
@@ -531,17 +597,50 @@ class RichEdit : public Control {
   bool LoadFromBytes(const std::string& bytes);
   bool LoadFromFile(const String& path);
   const String& Text() const { return text_; }
-  void SetText(StringView text) { text_ = String(text); }
+  void SetText(StringView text);
+  // The rich text loaded (8-bit, characters beyond ASCII as \u escapes);
+  // empty for plain text.
+  const std::string& RichText() const { return rtf_; }
   // Prints the text as one job with the given title through the system's
   // printer; false when no printer took it.
   bool Print(StringView jobTitle);
+  bool TabStop() const override { return true; }
+
+  // The first line in view, the number of lines and how many fit in view.
   int32_t TopLine() const { return topLine_; }
-  void SetTopLine(int32_t line) { topLine_ = line < 0 ? 0 : line; }
+  int32_t LineCount();
+  int32_t PageLines() const;
+  int32_t MaxTopLine() { return std::max(LineCount() - PageLines(), 0); }
+  bool ScrollBarShown() { return LineCount() > PageLines(); }
+  // Scrolls so that `line` is the first in view (kept within the text).
+  void ScrollTo(int32_t line);
+  // What the view's own window shows (Windows: the system's control scrolled
+  // itself); the model follows without checking.
+  void SetTopLine(int32_t line);
+  Rect ScrollThumb() override;
   void PaintDefault(Canvas& canvas) override;
 
+ protected:
+  void WndProc(Message& message) override;
+
  private:
+  const StringList& Lines();
+  Rect BarRect() const;
+  ScrollBarParts Parts();
+  void Scroll(uint16_t code, int32_t thumbLine);
+  void TextLoaded();
+
   String text_;
+  std::string rtf_;
   int32_t topLine_ = 0;
+  int32_t wheelRest_ = 0;  // wheel turns not yet a whole line
+  ThumbDrag drag_;
+  // The lines as last laid out, and for which width and font.
+  StringList lines_;
+  bool linesValid_ = false;
+  int32_t linesWidth_ = 0;
+  int32_t linesHeight_ = 0;
+  Font linesFont_;
 };
 
 // The lines a text is drawn as with word wrap in the given width (labels
@@ -652,6 +751,10 @@ class Form : public Control {
   NotifyEvent OnDestroy;
   CloseQueryEvent OnCloseQuery;
   CloseEvent OnClose;
+  // The wheel (WM_MOUSEWHEEL, screen coordinates): a turn over a control
+  // that scrolls itself (the rich-text view) goes to that control; the rest
+  // add up on the form, and each whole notch (WHEEL_DELTA) fires one of
+  // these, so a touchpad's small turns move as far as a wheel's notches.
   MouseWheelUpDownEvent OnMouseWheelUp;
   MouseWheelUpDownEvent OnMouseWheelDown;
 
@@ -675,6 +778,7 @@ class Form : public Control {
   bool created_ = false;
   bool shownBefore_ = false;
   Control* activeControl_ = nullptr;
+  int32_t wheelRest_ = 0;  // wheel turns not yet a whole notch
 };
 
 // Draws a form as it shows on the screen: background, graphic controls, then

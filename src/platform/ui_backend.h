@@ -18,6 +18,7 @@ class Application;
 class Control;
 class Form;
 class PrintDialog;
+class RichEdit;
 }  // namespace win
 
 namespace win::backend {
@@ -51,6 +52,18 @@ void WindowRegionChanged(Control& control, const Region* region);
 // A picture was put on the control's window at (x, y) (the model keeps a copy
 // in the control's surface already).
 void BlitToWindow(Control& control, const Bitmap& picture, int32_t x, int32_t y);
+
+// ---- the rich-text view (Windows: the system's rich-edit control in the
+// form's window; headless: the model draws and scrolls it itself)
+// The view's text was loaded, set or cleared.
+void RichTextChanged(RichEdit& view);
+// Scrolls the view's own window as WM_VSCROLL with this code would (a line
+// for the thumb codes) and tells the model the first line it shows; false
+// when the view has no window of its own and the model scrolls it.
+bool ScrollRichView(RichEdit& view, uint16_t code, int32_t line);
+// The thumb of the view's own scroll bar, in the view's coordinates; false
+// when the view has no window of its own.
+bool RichViewThumb(RichEdit& view, Rect& thumb);
 
 // ---- message loop
 // Called once the application's loop belongs to the current thread: route the

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "platform/files.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 #include "platform/ui_backend.h"
@@ -411,112 +410,6 @@ void GroupBox::PaintDefault(Canvas& canvas) {
     canvas.brushColor = Color();
     canvas.TextOut(8, 0, Caption());
   }
-}
-
-// ---------------------------------------------------------------- ScrollBar
-
-ScrollBar::ScrollBar(Component* owner, StringView className) : Control(owner, className) {}
-
-void ScrollBar::SetMin(int32_t value) {
-  min_ = value;
-  if (max_ < min_) max_ = min_;
-  SetPosition(position_);
-}
-
-void ScrollBar::SetMax(int32_t value) {
-  max_ = std::max(value, min_);
-  SetPosition(position_);
-}
-
-void ScrollBar::SetPosition(int32_t position) {
-  position = std::clamp(position, min_, max_);
-  if (position == position_) return;
-  position_ = position;
-  GetApplication().StateChanged();
-  if (OnPositionChanged) OnPositionChanged(this, position_);
-}
-
-void ScrollBar::PaintDefault(Canvas& canvas) {
-  canvas.brushColor = RGB(60, 60, 60);
-  canvas.FillRect(ClientRect());
-  const int32_t arrow = std::min(Width(), Height() / 4);
-  canvas.brushColor = RGB(110, 110, 110);
-  canvas.FillRect(Rect{1, 1, Width() - 1, arrow});
-  canvas.FillRect(Rect{1, Height() - arrow, Width() - 1, Height() - 1});
-  const int32_t track = Height() - 2 * arrow;
-  const int32_t range = max_ - min_ + 1;
-  const int32_t thumb = std::max(track / std::max(range, 1), 8);
-  const int32_t top = arrow + (range > 1 ? (track - thumb) * (position_ - min_) / (range - 1) : 0);
-  canvas.brushColor = RGB(170, 170, 170);
-  canvas.FillRect(Rect{2, top, Width() - 2, top + thumb});
-}
-
-// ---------------------------------------------------------------- RichEdit
-
-RichEdit::RichEdit(Component* owner) : Control(owner, u"TRichEdit") { SetColor(kClWindow); }
-
-void RichEdit::Clear() {
-  text_.clear();
-  topLine_ = 0;
-  GetApplication().StateChanged();
-}
-
-bool RichEdit::LoadFromBytes(const std::string& bytes) {
-  Clear();
-  std::string rtf;
-  const bool bom = bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE;
-  const bool utf16 = bom || (bytes.size() >= 4 && bytes[0] == '{' && bytes[1] == 0 && bytes[2] == '\\' && bytes[3] == 0);
-  if (utf16) {
-    // UTF-16LE rich text: the markup is ASCII; other characters are kept as
-    // \u escapes so the reader turns them back.
-    for (size_t i = bom ? 2 : 0; i + 1 < bytes.size(); i += 2) {
-      const uint16_t unit = static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1]) << 8;
-      if (unit < 0x80) {
-        rtf.push_back(static_cast<char>(unit));
-      } else {
-        rtf += "\\uc0\\u" + std::to_string(static_cast<int16_t>(unit)) + " ";
-      }
-    }
-  } else {
-    rtf = bytes;
-  }
-  if (rtf.rfind("{\\rtf", 0) == 0) {
-    text_ = RtfToPlainText(rtf);
-  } else {
-    text_ = utf16 ? FromUtf8(rtf) : DecodeCodePage(rtf);
-  }
-  GetApplication().StateChanged();
-  return !bytes.empty();
-}
-
-bool RichEdit::LoadFromFile(const String& path) {
-  std::string bytes;
-  if (!ReadFileBytes(path, bytes)) {
-    Clear();
-    return false;
-  }
-  return LoadFromBytes(bytes);
-}
-
-bool RichEdit::Print(StringView jobTitle) { return backend::PrintText(jobTitle, text_); }
-
-void RichEdit::PaintDefault(Canvas& canvas) {
-  canvas.brushColor = Color();
-  canvas.FillRect(ClientRect());
-  canvas.Rectangle(ClientRect(), RGB(130, 135, 144));
-  canvas.font = GetFont();
-  canvas.font.color = kClWindowText;
-  canvas.transparent = true;
-  const Rect saved = canvas.clip;
-  canvas.clip = Rect{1, 1, Width() - 1, Height() - 1};
-  const int32_t lineHeight = std::max(MeasureText(canvas.font, u"Ag").cy, 1);
-  // Only the lines that reach the view are laid out.
-  const size_t shown = static_cast<size_t>(topLine_) + static_cast<size_t>(Height() / lineHeight) + 1;
-  const StringList lines = LayoutText(canvas.font, text_, true, std::max(Width() - 8, 10), shown);
-  int32_t y = 3;
-  for (size_t i = static_cast<size_t>(topLine_); i < lines.size() && y < Height(); ++i, y += lineHeight)
-    canvas.TextOut(4, y, lines[i]);
-  canvas.clip = saved;
 }
 
 // ---------------------------------------------------------------- Timer

@@ -117,11 +117,21 @@ void Form::WndProc(Message& m) {
       Close();
       return;
     case kWmMouseWheel: {
-      const int16_t delta = static_cast<int16_t>((m.wParam >> 16) & 0xFFFF);
+      Control* under = GetApplication().MouseControl();
+      if (under != nullptr && under != this && under->ParentForm() == this &&
+          under->Perform(kWmMouseWheel, m.wParam, m.lParam) != 0) {
+        m.result = 1;
+        return;
+      }
+      wheelRest_ += static_cast<int16_t>((m.wParam >> 16) & 0xFFFF);
       const Point pos{PointParamX(m.lParam), PointParamY(m.lParam)};
       bool handled = false;
-      if (delta > 0 && OnMouseWheelUp) OnMouseWheelUp(this, 0, pos, handled);
-      if (delta < 0 && OnMouseWheelDown) OnMouseWheelDown(this, 0, pos, handled);
+      while (wheelRest_ >= kWheelDelta || wheelRest_ <= -kWheelDelta) {
+        const bool up = wheelRest_ > 0;
+        wheelRest_ += up ? -kWheelDelta : kWheelDelta;
+        if (up && OnMouseWheelUp) OnMouseWheelUp(this, 0, pos, handled);
+        if (!up && OnMouseWheelDown) OnMouseWheelDown(this, 0, pos, handled);
+      }
       m.result = handled ? 1 : 0;
       return;
     }

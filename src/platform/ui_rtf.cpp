@@ -104,7 +104,9 @@ String RtfToPlainText(const std::string& rtf) {
           i = std::min(n, i + static_cast<size_t>(param));
         } else if (word == "par" || word == "line" || word == "sect" || word == "page") {
           emit(u'\n');
-        } else if (word == "tab") {
+        } else if (word == "row") {
+          emit(u'\n');
+        } else if (word == "tab" || word == "cell") {
           emit(u'\t');
         } else if (word == "u" && hasParam) {
           emit(static_cast<char16_t>(param < 0 ? param + 65536 : param));

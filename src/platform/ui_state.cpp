@@ -134,10 +134,14 @@ std::string DescribeUi(Application& app) {
       if (auto* b = dynamic_cast<ButtonControl*>(c)) Field(row, "checked", Flag(b->Checked()));
       if (auto* p = dynamic_cast<ProgressBar*>(c)) Field(row, "position", std::to_string(p->Position()));
       if (auto* s = dynamic_cast<ScrollBar*>(c)) Field(row, "position", std::to_string(s->Position()));
+      if (auto* r = dynamic_cast<RichEdit*>(c)) Field(row, "position", std::to_string(r->TopLine()));
       Field(row, "caption", ToUtf8(c->Caption()));
       Field(row, "bounds", Bounds(*c));
       const Point offset = c->FormOffset();
       Field(row, "screen", Rectangle(form->Left() + offset.x, form->Top() + offset.y, c->Width(), c->Height()));
+      if (const Rect thumb = c->ScrollThumb(); !thumb.IsEmpty())
+        Field(row, "thumb", Rectangle(form->Left() + offset.x + thumb.left, form->Top() + offset.y + thumb.top,
+                                      thumb.Width(), thumb.Height()));
       text += row + '\n';
     }
   }

@@ -78,6 +78,9 @@ TFWelcome::TFWelcome(win::Component* owner) : TWizardForm(owner, u"TFWelcome", u
   AdvSmooth_ScrollBar->SetBounds(163, 2, 20, 206);
   AdvSmooth_ScrollBar->SetMin(0);
   AdvSmooth_ScrollBar->SetMax(0);
+  // The bar's thumb shows the ten rows in view; a press on its track moves
+  // the list by as many.
+  AdvSmooth_ScrollBar->SetPageSize(kRows);
 
   const auto enter = [this](win::Component*) { MouseInList = true; };
   const auto leave = [this](win::Component*) { MouseInList = false; };

@@ -96,6 +96,58 @@ TEST(WelcomeList, WheelMovesOneRowPerNotchOnlyOverTheList) {
   EXPECT_FALSE(s.changed);
 }
 
+TEST(WelcomeList, SmallWheelTurnsAddUpToWholeRows) {
+  MiniPackage p;
+  Offer(p, kTwelve, "English");
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  // A touchpad's turns of 30: four make one row; a notch of 120 is one row.
+  const std::vector<std::pair<int, int>> turns = {{-3, 0}, {-1, 1}, {-4, 2}, {1, 2}, {3, 1}, {-1, 1}, {4, 1}, {1, 0}};
+  for (const auto& [count, position] : turns) {
+    SCOPED_TRACE(count);
+    ASSERT_EQ(run.driver->Wheel("FWelcome", "lb_Languages3", count, 30), "");
+    EXPECT_EQ(ReadList(run).position, position);
+  }
+  ASSERT_EQ(run.driver->Wheel("FWelcome", "lb_Languages3", -1, 120), "");
+  EXPECT_EQ(ReadList(run).position, 1);
+}
+
+TEST(WelcomeList, ScrollBarArrowsTrackAndThumbTakeTheMouse) {
+  MiniPackage p;
+  std::vector<std::string> thirty;
+  for (int i = 0; i < 30; ++i) thirty.push_back(i == 0 ? "English" : "Lang" + std::to_string(i));
+  Offer(p, thirty, "English");
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  ASSERT_EQ(ReadList(run).maximum, 20);
+  // A press at y on the bar (negative: from its bottom).
+  const auto press = [&run](int y) {
+    run.Call([y] {
+      win::ScrollBar& bar = *FWelcome->AdvSmooth_ScrollBar;
+      const intptr_t at = win::MakePointParam(bar.Width() / 2, y < 0 ? bar.Height() + y : y);
+      bar.Perform(win::kWmLButtonDown, 1, at);
+      bar.Perform(win::kWmLButtonUp, 0, at);
+      return 0;
+    });
+    return ReadList(run).position;
+  };
+  EXPECT_EQ(press(-5), 1);    // the lower arrow: one row
+  EXPECT_EQ(press(-60), 11);  // the track below the thumb: ten rows
+  EXPECT_EQ(press(5), 10);    // the upper arrow
+  EXPECT_EQ(press(60), 0);    // the track above the thumb
+  ASSERT_EQ(run.driver->Drag("FWelcome", "AdvSmooth_ScrollBar", 0, 500), "");
+  ListState s = ReadList(run);
+  EXPECT_EQ(s.position, 20);
+  EXPECT_EQ(s.rows[9], u"  LANG29");
+  ASSERT_EQ(run.driver->Drag("FWelcome", "AdvSmooth_ScrollBar", 0, -500), "");
+  s = ReadList(run);
+  EXPECT_EQ(s.position, 0);
+  EXPECT_EQ(s.highlighted, 0);  // English back in view, still the choice
+  EXPECT_FALSE(s.changed);
+  // A control without a scroll bar is refused by name.
+  EXPECT_NE(run.driver->Drag("FWelcome", "lb_Welcome", 0, 10).find("shows no scroll bar thumb"), std::string::npos);
+}
+
 TEST(WelcomeList, ExactlyTenLanguagesDoNotScroll) {
   MiniPackage p;
   Offer(p, std::vector<std::string>(kTwelve.begin(), kTwelve.begin() + 10), "English");

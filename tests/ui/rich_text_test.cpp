@@ -61,3 +61,63 @@ TEST(RichText, LoadsBytesOrUtf16WithOrWithoutByteOrderMark) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bad input and odd sizes: the view neither crashes nor scrolls past its text.
+TEST(RichText, OddTextsAndSizesScrollSafely) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int height;
+  };
+  std::string longText = "{\\rtf1 ";
+  for (int i = 0; i < 60; ++i) longText += "line\\par ";
+  const std::vector<Case> cases = {
+      {"empty file", "", 100},
+      {"damaged rich text", "{\\rtf1 {\\b unclosed \\u-99999999999 \\'zz \\bin99999", 100},
+      {"one line", "{\\rtf1 One line.}", 100},
+      {"zero height", longText + "}", 0},
+      {"one pixel high", longText + "}", 1},
+  };
+  zxtest::TempMachine machine;
+  win::SetFixedTextMetrics(true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    win::ResetApplication();
+    auto* form = win::GetApplication().CreateForm<win::Form>(u"FEULA");
+    form->SetBounds(0, 0, 300, 200);
+    auto* view = form->Create<win::RichEdit>(u"re_EULA");
+    view->SetBounds(10, 10, 200, c.height);
+    view->LoadFromBytes(c.bytes);
+    for (uint16_t code : {win::kSbLineDown, win::kSbPageDown, win::kSbBottom, win::kSbThumbTrack})
+      view->Perform(win::kWmVScroll, win::MakeScrollParam(code, 30000));
+    view->Perform(win::kWmMouseWheel, static_cast<uintptr_t>(static_cast<uint16_t>(-1200)) << 16, 0);
+    const intptr_t bar = win::MakePointParam(view->Width() - 5, view->Height() / 2);
+    view->Perform(win::kWmLButtonDown, 1, bar);
+    view->Perform(win::kWmMouseMove, 1, bar + (500 << 16));
+    view->Perform(win::kWmLButtonUp, 0, bar);
+    EXPECT_GE(view->TopLine(), 0);
+    EXPECT_LE(view->TopLine(), view->MaxTopLine());
+    EXPECT_FALSE(win::RenderForm(*form).Empty());
+  }
+  // Text that fits shows no scroll bar and does not move.
+  win::ResetApplication();
+  zxtest::TempMachine fits;
+  auto* form = win::GetApplication().CreateForm<win::Form>(u"FEULA");
+  auto* view = form->Create<win::RichEdit>(u"re_EULA");
+  view->SetBounds(0, 0, 200, 100);
+  view->LoadFromBytes("{\\rtf1 One line.}");
+  EXPECT_TRUE(view->ScrollThumb().IsEmpty());
+  view->Perform(win::kWmVScroll, win::MakeScrollParam(win::kSbBottom));
+  EXPECT_EQ(view->TopLine(), 0);
+  win::ResetApplication();
+  win::SetFixedTextMetrics(false);
+}
+
+TEST(RichText, TablesReadAsRowsOfCells) {
+  EXPECT_EQ(win::RtfToPlainText(R"({\rtf1 {\b Terms}\par\trowd\cellx1000\cellx2000 A\cell B\cell\row End})"),
+            u"Terms\nA\tB\t\nEnd");
+}
+
+}  // namespace

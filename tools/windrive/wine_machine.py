@@ -380,6 +380,28 @@ class ScriptRunner:
                 if c.get("checked") != wanted:
                     self.click_at(form, name, c)
                 self.expect(form, name, "checked", wanted)
+        elif action == "drag":
+            # Press on the thumb the program reports, move, let go.
+            form, _, name = words[1].partition(".")
+            self.control(form, name)
+            self.settled(form)
+            c = self.control(form, name)
+            if "thumb" not in c:
+                raise Failure("%s.%s shows no scroll bar thumb" % (form, name))
+            left, top, width, height = (int(v) for v in c["thumb"].split(","))
+            x, y = left + width // 2, top + height // 2
+            # The system's bar puts the thumb back when the mouse goes far
+            # from the bar: a person drags along it, to its ends at most.
+            c_left, c_top, c_width, c_height = (int(v) for v in c["screen"].split(","))
+            to_x = x + int(words[2])
+            to_y = min(max(y + int(words[3]), c_top), c_top + c_height - 1)
+            self.m.xdotool("mousemove", "--sync", x, y)
+            self.m.xdotool("mousedown", "1")
+            for step in range(1, 6):
+                self.m.xdotool("mousemove", "--sync", x + (to_x - x) * step // 5, y + (to_y - y) * step // 5)
+                time.sleep(0.05)
+            self.m.xdotool("mouseup", "1")
+            time.sleep(0.2)
         elif action == "key":
             self.shown_form(words[1])
             self.settled(words[1])

@@ -159,6 +159,8 @@ class ScriptRunner {
     if ((action == "tick" || action == "untick") && words.size() == 2)
       return Request(form, {"tick", form, control, action == "tick" ? "1" : "0"});
     if (action == "wheel" && words.size() == 3) return Request(form, {"wheel", form, control, words[2]});
+    if (action == "wheel" && words.size() == 4) return Request(form, {"wheel", form, control, words[2], words[3]});
+    if (action == "drag" && words.size() == 4) return Request(form, {"drag", form, control, words[2], words[3]});
     if (action == "expect" && words.size() >= 3) return Expect(form, control, words[2], rest);
     return "unknown action or wrong arguments: " + action;
   }

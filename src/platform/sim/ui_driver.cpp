@@ -56,10 +56,14 @@ void ClickControl(win::Application& app, Control* control) {
   control->Perform(win::kWmLButtonUp, 0, point);
 }
 
-// A key as a script names it: Tab, Shift+Tab, Space, Enter, Escape.
+// A key as a script names it: Tab, Shift+Tab, Space, Enter, Escape, and the
+// keys that scroll a view: Up, Down, PgUp, PgDn, Home, End.
 bool ParseKey(const std::string& name, uint16_t& key, win::ShiftState& shift) {
   static const std::pair<const char*, uint16_t> kKeys[] = {
-      {"Tab", win::kVkTab}, {"Space", win::kVkSpace}, {"Enter", win::kVkReturn}, {"Escape", win::kVkEscape}};
+      {"Tab", win::kVkTab},       {"Space", win::kVkSpace},   {"Enter", win::kVkReturn},
+      {"Escape", win::kVkEscape}, {"Up", win::kVkUp},         {"Down", win::kVkDown},
+      {"PgUp", win::kVkPrior},    {"PgDn", win::kVkNext}, {"Home", win::kVkHome},
+      {"End", win::kVkEnd}};
   std::string rest = name;
   shift = 0;
   if (rest.rfind("Shift+", 0) == 0) {
@@ -72,6 +76,15 @@ bool ParseKey(const std::string& name, uint16_t& key, win::ShiftState& shift) {
       return true;
     }
   return false;
+}
+
+// The mouse presses on a scroll bar's thumb, moves by (dx, dy) and lets go.
+void DragThumb(win::Application& app, Control* control, const win::Rect& thumb, int dx, int dy) {
+  MoveMouseTo(app, control);
+  const int32_t x = (thumb.left + thumb.right) / 2, y = (thumb.top + thumb.bottom) / 2;
+  control->Perform(win::kWmLButtonDown, 1, win::MakePointParam(x, y));
+  control->Perform(win::kWmMouseMove, 1, win::MakePointParam(x + dx, y + dy));
+  control->Perform(win::kWmLButtonUp, 0, win::MakePointParam(x + dx, y + dy));
 }
 
 bool ParseInt(const std::string& text, int& value) {
@@ -90,12 +103,14 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     return;
   }
   const size_t wantedArgs = action == "close" ? 2 : action == "click" || action == "key" ? 3 : action == "snapshot" ? 3
-                          : action == "tick" || action == "wheel" ? 4 : 0;
+                          : action == "tick" || action == "wheel" ? 4 : action == "drag" ? 5 : 0;
   if (wantedArgs == 0) {
     reply("unknown action \"" + action + "\"", "");
     return;
   }
-  if (words.size() != wantedArgs) {
+  // The wheel may name the size of each turn (a touchpad's are small).
+  const bool wheelWithDelta = action == "wheel" && words.size() == 5;
+  if (words.size() != wantedArgs && !wheelWithDelta) {
     reply("wrong number of arguments for " + action, "");
     return;
   }
@@ -129,7 +144,7 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     uint16_t key = 0;
     win::ShiftState shift = 0;
     if (!ParseKey(words[2], key, shift)) {
-      reply("unknown key \"" + words[2] + "\" (Tab, Shift+Tab, Space, Enter or Escape)", "");
+      reply("unknown key \"" + words[2] + "\" (Tab, Shift+Tab, Space, Enter, Escape, Up, Down, PgUp, PgDn, Home or End)", "");
       return;
     }
     reply("", "");
@@ -157,10 +172,24 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     }
     reply("", "");
     if (box->Checked() != (words[3] == "1")) ClickControl(app, control);
+  } else if (action == "drag") {
+    int dx = 0, dy = 0;
+    if (!ParseInt(words[3], dx) || !ParseInt(words[4], dy)) {
+      reply("drag takes whole numbers of pixels", "");
+      return;
+    }
+    const win::Rect thumb = control->ScrollThumb();
+    if (thumb.IsEmpty() || !control->Enabled()) {
+      reply("control " + words[1] + "." + words[2] + " shows no scroll bar thumb", "");
+      return;
+    }
+    reply("", "");
+    DragThumb(app, control, thumb, dx, dy);
   } else {  // wheel
-    int notches = 0;
-    if (!ParseInt(words[3], notches)) {
-      reply("wheel takes a whole number of notches", "");
+    int notches = 0, delta = win::kWheelDelta;
+    if (!ParseInt(words[3], notches) || (wheelWithDelta && (!ParseInt(words[4], delta) || delta <= 0 ||
+                                                            delta > 0x7FFF))) {
+      reply("wheel takes a whole number of turns and a size from 1 to 32767", "");
       return;
     }
     reply("", "");
@@ -168,10 +197,10 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     const win::Point p = control->FormOffset();
     const intptr_t point = win::MakePointParam(form->Left() + p.x + control->Width() / 2,
                                                form->Top() + p.y + control->Height() / 2);
-    // One message per notch; positive turns the wheel away from the user.
-    const int delta = notches > 0 ? win::kWheelDelta : -win::kWheelDelta;
+    // One message per turn; positive turns the wheel away from the user.
+    const int signedDelta = notches > 0 ? delta : -delta;
     for (int i = 0; i < std::abs(notches); ++i)
-      form->Perform(win::kWmMouseWheel, static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16, point);
+      form->Perform(win::kWmMouseWheel, static_cast<uintptr_t>(static_cast<uint16_t>(signedDelta)) << 16, point);
   }
 }
 
@@ -239,8 +268,12 @@ std::string UiDriver::Tick(const std::string& form, const std::string& control, 
   return Request({"tick", form, control, checked ? "1" : "0"});
 }
 
-std::string UiDriver::Wheel(const std::string& form, const std::string& control, int notches) {
-  return Request({"wheel", form, control, std::to_string(notches)});
+std::string UiDriver::Wheel(const std::string& form, const std::string& control, int notches, int delta) {
+  return Request({"wheel", form, control, std::to_string(notches), std::to_string(delta)});
+}
+
+std::string UiDriver::Drag(const std::string& form, const std::string& control, int dx, int dy) {
+  return Request({"drag", form, control, std::to_string(dx), std::to_string(dy)});
 }
 
 std::string UiDriver::Close(const std::string& form) { return Request({"close", form}); }

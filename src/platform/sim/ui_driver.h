@@ -14,9 +14,13 @@
 //                (atomically) whenever it changes
 //   <pid>.req    requests, appended under flock: "<id>\t<action>\t<arg>..."
 //   <pid>.rep    replies, appended: "<id>\tok" or "<id>\terror\t<message>"
-// Actions: click FORM CONTROL | tick FORM CONTROL 0|1 | wheel FORM CONTROL N |
-//          key FORM KEY (Tab, Shift+Tab, Space, Enter, Escape: pressed and
-//          released on the form, the focused control gets it) |
+// Actions: click FORM CONTROL | tick FORM CONTROL 0|1 |
+//          wheel FORM CONTROL N [DELTA] (N turns of DELTA, 120 a notch) |
+//          drag FORM CONTROL DX DY (press on the control's scroll bar thumb,
+//          move by DX, DY pixels, let go) |
+//          key FORM KEY (Tab, Shift+Tab, Space, Enter, Escape, Up, Down,
+//          PgUp, PgDn, Home, End: pressed and released on the form,
+//          the focused control gets it) |
 //          close FORM | snapshot FORM HOSTPATH | state
 #pragma once
 
@@ -84,7 +88,10 @@ class UiDriver {
   std::string Click(const std::string& form, const std::string& control);
   std::string Key(const std::string& form, const std::string& key);
   std::string Tick(const std::string& form, const std::string& control, bool checked);
-  std::string Wheel(const std::string& form, const std::string& control, int notches);
+  // Turns of `delta` each (a wheel notch is 120; a touchpad turns less).
+  std::string Wheel(const std::string& form, const std::string& control, int notches, int delta = win::kWheelDelta);
+  // Presses on the control's scroll bar thumb, moves by (dx, dy), lets go.
+  std::string Drag(const std::string& form, const std::string& control, int dx, int dy);
   std::string Close(const std::string& form);
   std::string Snapshot(const std::string& form, const std::string& hostPath);
   // Until the control's property (caption, checked, enabled, visible,

@@ -282,6 +282,11 @@ void ShowFormWindow(Form&, bool) {}
 void WindowRegionChanged(Control&, const Region*) {}
 void BlitToWindow(Control&, const Bitmap&, int32_t, int32_t) {}
 
+// Headless, the model lays out, draws and scrolls the rich-text view itself.
+void RichTextChanged(RichEdit&) {}
+bool ScrollRichView(RichEdit&, uint16_t, int32_t) { return false; }
+bool RichViewThumb(RichEdit&, Rect&) { return false; }
+
 void AttachApplication(Application& application) {
   Application* app = &application;
   sim::SetLocalDeliveryHook([app](const sim::PostedMessage& m) {

@@ -5,6 +5,8 @@
 // form's window, hit-tested in the model; each still owns a real window
 // handle (a message-only window), so handles are unique system-wide and a
 // message posted to any of them by PostMessageW reaches the model's queue.
+// The one exception is the rich-text view: the system's rich-edit control, a
+// real child window of its form (ui_richedit.cpp).
 #include "platform/win32/winapi.h"
 #include "platform/win32/gdi.h"
 
@@ -15,6 +17,7 @@
 #include "platform/ui.h"
 #include "platform/ui_backend.h"
 #include "platform/ui_state.h"
+#include "platform/win32/ui_richedit.h"
 
 namespace win::w32 {
 
@@ -228,6 +231,11 @@ void MoveMouseTo(Control* target) {
   }
 }
 
+bool CursorOverRichView() {
+  POINT cursor{};
+  return ::GetCursorPos(&cursor) && IsRichViewWindow(::WindowFromPoint(cursor));
+}
+
 void OnMouseMove(HWND hwnd, WindowRecord& record, Form& form, WPARAM keys, int32_t x, int32_t y) {
   if (!record.trackingLeave) {
     TRACKMOUSEEVENT track{};
@@ -330,7 +338,8 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_MOUSELEAVE:
       record->trackingLeave = false;
-      if (Ui().captured == nullptr) MoveMouseTo(nullptr);
+      // Onto the licence view's own window: that window tells the model.
+      if (Ui().captured == nullptr && !CursorOverRichView()) MoveMouseTo(nullptr);
       return 0;
     case WM_CAPTURECHANGED:
       Ui().captured = nullptr;
@@ -439,6 +448,8 @@ bool PumpSystemMessages(Application& app) {
 
 }  // namespace
 
+void MouseEntered(Control& control) { MoveMouseTo(&control); }
+
 }  // namespace win::w32
 
 namespace win::backend {
@@ -473,6 +484,7 @@ WindowHandle CreateControlWindow(Control& control, bool topLevel) {
 void DestroyControlWindow(Control& control) {
   w32::UiState& ui = Ui();
   if (ui.captured == &control) ui.captured = nullptr;
+  w32::DestroyRichView(control);
   HWND hwnd = w32::ToHwnd(control.Handle());
   auto found = ui.windows.find(hwnd);
   if (found == ui.windows.end()) return;
@@ -495,7 +507,11 @@ void ControlChanged(Control& control) {
     w32::Invalidate(&form);
     return;
   }
-  w32::Invalidate(w32::FormOf(control));
+  Form* form = w32::FormOf(control);
+  if (auto* view = dynamic_cast<RichEdit*>(&control)) {
+    w32::SyncRichView(*view, form != nullptr ? w32::ToHwnd(form->Handle()) : nullptr);
+  }
+  w32::Invalidate(form);
 }
 
 void ShowFormWindow(Form& form, bool show) {

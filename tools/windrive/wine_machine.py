@@ -236,7 +236,8 @@ def unescape(text):
 
 
 KEYS = {"Tab": "Tab", "Shift+Tab": "shift+Tab", "Space": "space", "Enter": "Return", "Escape": "Escape",
-        "Up": "Up", "Down": "Down", "PgUp": "Prior", "PgDn": "Next", "Home": "Home", "End": "End"}
+        "Up": "Up", "Down": "Down", "Left": "Left", "Right": "Right", "PgUp": "Prior", "PgDn": "Next",
+        "Home": "Home", "End": "End"}
 
 
 class ScriptRunner:

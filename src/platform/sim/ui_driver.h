@@ -15,7 +15,8 @@
 //   <pid>.req    requests, appended under flock: "<id>\t<action>\t<arg>..."
 //   <pid>.rep    replies, appended: "<id>\tok" or "<id>\terror\t<message>"
 // Actions: click FORM CONTROL | tick FORM CONTROL 0|1 | wheel FORM CONTROL N |
-//          key FORM KEY (Tab, Shift+Tab, Space, Enter, Escape: pressed and
+//          key FORM KEY (Tab, Shift+Tab, Space, Enter, Escape, Up, Down,
+//          Left, Right, Home, End, PgUp, PgDn: pressed and
 //          released on the form, the focused control gets it) |
 //          close FORM | snapshot FORM HOSTPATH | state
 #pragma once

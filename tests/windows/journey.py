@@ -400,6 +400,40 @@ def check_planted_dlls(machine, tools, package, failures, figures):
 
 # ---------------------------------------------------------------- main
 
+# What a screen reader must hear on the welcome screen: (role, name, state
+# word that must be there or None), in English and after the switch to German.
+WELCOME_NAMES = {
+    "english": [("button", "Next", "focused"), ("button", "Cancel", None),
+                ("list", "Select the setup language:", None)],
+    "german": [("button", "Weiter", None), ("button", "Abbrechen", None),
+               ("list", "Wählen Sie die Sprache der Installation:", "focused")],
+}
+
+
+def check_screen_reader(machine, wine, out, failures):
+    """The welcome screen's controls tell their names to accessibility tools
+    (read back through the system's own AccessibleObjectFromWindow)."""
+    if not os.path.exists(os.path.join(machine.drive_c, "zxtools", "zxnames.exe")):
+        failures.check(False, "screen reader: zxnames.exe is missing")
+        return
+    shots = os.path.join(out, "wine")
+    try:
+        wine.run_script(os.path.join(HERE, "journey", "6-screen-reader.script"), "C:\\ZorvexDemo\\Setup.exe", [],
+                        shots, "screen-reader")
+    except wm.Failure as e:
+        failures.check(False, "screen reader: %s" % e)
+        return
+    for language, wanted in WELCOME_NAMES.items():
+        path = os.path.join(shots, "names-%s.txt" % language)
+        lines = open(path, encoding="utf-8").read().splitlines() if os.path.exists(path) else []
+        elements = [line.split("\t")[1:] for line in lines if line.startswith("element\t")]
+        for role, name, state in wanted:
+            found = [e for e in elements if len(e) >= 3 and e[0] == role and e[1] == name]
+            failures.check(bool(found) and (state is None or state in found[0][2].split()),
+                           "screen reader (%s): %s \"%s\"%s" % (language, role, name,
+                                                              " " + state if state else ""))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--host-build", required=True)
@@ -495,6 +529,8 @@ def main():
         phase("silentuninstall", "4-silent-uninstall.script", uninstaller, ["silentuninstall"], check_removed)
         phase("third-install", "3-install-plain.script", package_setup, [], check_installed)
         phase("reinstall", "5-reinstall.script", package_setup, [], check_installed)
+        log("== screen reader")
+        check_screen_reader(machine, wine, out, failures)
     finally:
         try:
             machine.stop_session()

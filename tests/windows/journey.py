@@ -523,14 +523,15 @@ def main():
             return program, []
 
         phase("cancel", "0-cancel.script", package_setup, [], check_removed)
+        # While no copy is installed, so the welcome screen comes first.
+        log("== screen reader")
+        check_screen_reader(machine, wine, out, failures)
         phase("install", "1-install.script", package_setup, [], check_installed)
         phase("uninstall", "2-uninstall.script", uninstall_string, [], check_removed)
         phase("second-install", "3-install-plain.script", package_setup, [], check_installed)
         phase("silentuninstall", "4-silent-uninstall.script", uninstaller, ["silentuninstall"], check_removed)
         phase("third-install", "3-install-plain.script", package_setup, [], check_installed)
         phase("reinstall", "5-reinstall.script", package_setup, [], check_installed)
-        log("== screen reader")
-        check_screen_reader(machine, wine, out, failures)
     finally:
         try:
             machine.stop_session()

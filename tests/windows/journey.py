@@ -39,7 +39,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import wine_machine as wm  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-PLANTED = ["version.dll", "uxtheme.dll", "dwmapi.dll", "msftedit.dll", "windowscodecs.dll"]
+PLANTED = ["version.dll", "uxtheme.dll", "dwmapi.dll", "msftedit.dll", "windowscodecs.dll", "oleacc.dll"]
 
 def _started_by_the_shell(a, b, sim_entries):
     if b is not None or a is None or not a.startswith('run "'):
@@ -342,7 +342,8 @@ def check_planted_dlls(machine, tools, package, failures, figures):
         folder). Those stay Wine's choice for Setup.exe (native first would
         stop any program at its start) and are checked by Setup.exe's import
         table alone;
-      - Setup.exe, to its welcome screen: no mark may appear.
+      - Setup.exe, to its welcome screen, asked by a screen reader (which
+        makes it load oleacc.dll): no mark may appear.
     """
     folder = machine.host_path("C:\\Planted")
     shutil.copytree(package, folder)
@@ -378,7 +379,8 @@ def check_planted_dlls(machine, tools, package, failures, figures):
             log("  named: Wine's own system DLLs import %s; laid beside Setup.exe with Wine's load order, "
                 "checked by its import table" % ", ".join(wines_own))
         machine.env["WINEDLLOVERRIDES"] = native_first([n for n in PLANTED if n not in wines_own])
-        times = machine.run_script("timeout 60\nwait FWelcome\n", "C:\\Planted\\Setup.exe", (),
+        times = machine.run_script("timeout 60\nwait FWelcome\nnames planted-names.txt\n",
+                                   "C:\\Planted\\Setup.exe", (),
                                    shots=folder, name="planted")
         figures["wine welcome (warm prefix)"] = times.get("FWelcome")
         time.sleep(1.0)

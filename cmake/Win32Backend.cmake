@@ -34,4 +34,5 @@ target_link_options(dll_probe PRIVATE -municode)
 add_executable(zxnames ${CMAKE_SOURCE_DIR}/tools/windrive/zxnames.cpp)
 target_link_options(zxnames PRIVATE -municode -static -static-libgcc -static-libstdc++)
 target_link_libraries(zxnames PRIVATE oleacc ole32 oleaut32 uuid)
-set_target_properties(zxdrive zxnames dll_marker dll_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+set_target_properties(zxdrive zxnames dll_marker dll_probe
+    PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

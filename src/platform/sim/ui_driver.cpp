@@ -132,7 +132,9 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     uint16_t key = 0;
     win::ShiftState shift = 0;
     if (!ParseKey(words[2], key, shift)) {
-      reply("unknown key \"" + words[2] + "\" (Tab, Shift+Tab, Space, Enter, Escape, Up, Down, Left, Right, Home, End, PgUp or PgDn)", "");
+      reply("unknown key \"" + words[2] +
+                "\" (Tab, Shift+Tab, Space, Enter, Escape, Up, Down, Left, Right, Home, End, PgUp or PgDn)",
+            "");
       return;
     }
     reply("", "");

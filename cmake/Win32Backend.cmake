@@ -29,4 +29,10 @@ set_target_properties(dll_marker PROPERTIES PREFIX "")
 target_link_options(dll_marker PRIVATE -static -static-libgcc -static-libstdc++)
 add_executable(dll_probe ${CMAKE_SOURCE_DIR}/tools/windrive/dll_probe.cpp)
 target_link_options(dll_probe PRIVATE -municode)
-set_target_properties(zxdrive dll_marker dll_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+# zxnames prints what a screen reader learns of the screens (it may link
+# oleacc: it is a test tool, never shipped beside a download).
+add_executable(zxnames ${CMAKE_SOURCE_DIR}/tools/windrive/zxnames.cpp)
+target_link_options(zxnames PRIVATE -municode -static -static-libgcc -static-libstdc++)
+target_link_libraries(zxnames PRIVATE oleacc ole32 oleaut32 uuid)
+set_target_properties(zxdrive zxnames dll_marker dll_probe
+    PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

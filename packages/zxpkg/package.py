@@ -114,6 +114,12 @@ class PackageWriter:
         for language in LANGUAGES:
             text = self.texts[language]
             sections = [(name, list(text[name].items())) for name in ("InstallWizard", "UNINSTALL")]
+            # The words of the skinned buttons, which are pictures on the
+            # screen, for screen readers: the same words as the pictures.
+            wizard = sections[0][1]
+            wizard += [("%s->Caption" % control, text["buttons"][strip])
+                       for control, strip in sorted(screens.BUTTON_STRIPS.items())
+                       if ("%s->Caption" % control) not in text["InstallWizard"]]
             self.write(os.path.join("Texts", "LanguageIni", language, "Install_%s.ini" % language),
                        formats.language_file(sections, text["file_encoding"]))
 

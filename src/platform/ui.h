@@ -82,7 +82,9 @@ constexpr uint16_t kVkPrior = 0x21;  // Page Up
 constexpr uint16_t kVkNext = 0x22;   // Page Down
 constexpr uint16_t kVkEnd = 0x23;
 constexpr uint16_t kVkHome = 0x24;
+constexpr uint16_t kVkLeft = 0x25;
 constexpr uint16_t kVkUp = 0x26;
+constexpr uint16_t kVkRight = 0x27;
 constexpr uint16_t kVkDown = 0x28;
 
 // SetWindowPos flags seen in WM_WINDOWPOSCHANGING.
@@ -130,6 +132,8 @@ enum class CloseAction { None, Hide, Free, Minimize };
 enum class Alignment { LeftJustify, RightJustify, Center };
 enum class TextLayout { Top, Center, Bottom };
 enum class BorderStyle { None, Single, Sizeable, Dialog };
+// What a control is to accessibility tools (screen readers).
+enum class AccessibleRole { None, PushButton, CheckBox, RadioButton, List, Text };
 
 using NotifyEvent = std::function<void(Component* sender)>;
 using MouseEvent = std::function<void(Component* sender, MouseButton button, ShiftState shift, int32_t x, int32_t y)>;
@@ -306,8 +310,10 @@ class Control : public Component {
   virtual void Click();
 
   // Keyboard focus. Buttons, check boxes and radio buttons are tab stops;
-  // the form keeps which control has the focus (Form::ActiveControl).
-  virtual bool TabStop() const { return false; }
+  // any other control becomes one with SetTabStop; the form keeps which
+  // control has the focus (Form::ActiveControl).
+  virtual bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool value) { tabStop_ = value; }
   // A tab stop that shows and is enabled, with every parent enabled.
   bool CanFocus() const;
   bool Focused() const;
@@ -316,6 +322,13 @@ class Control : public Component {
   // The thumb of the scroll bar this control shows, in its own coordinates
   // (empty when it shows none): where a person grabs it to drag.
   virtual Rect ScrollThumb() { return Rect{}; }
+  // What accessibility tools say of the control: its role and its name. The
+  // name is the caption unless one was set (a skinned button carries its
+  // words in a picture and has an empty caption).
+  AccessibleRole Role() const { return role_; }
+  void SetRole(AccessibleRole role) { role_ = role; }
+  String AccessibleName() const { return accessibleName_.empty() ? caption_ : accessibleName_; }
+  void SetAccessibleName(StringView name) { accessibleName_ = String(name); }
 
  protected:
   // A top-level window (a form's) is published so other programs find it.
@@ -348,6 +361,9 @@ class Control : public Component {
   Region region_;
   bool hasRegion_ = false;
   bool mouseCaptured_ = false;
+  bool tabStop_ = false;
+  AccessibleRole role_ = AccessibleRole::None;
+  String accessibleName_;
 };
 
 // A hook in front of a control's window procedure (a skin's, a screen's):
@@ -431,14 +447,24 @@ class PressableControl : public Control {
   bool pressed_ = false;
 };
 
-// A push button; Enter clicks it too when it has the focus.
+// A push button; Enter clicks it too when it has the focus. The form's
+// Default button is clicked by Enter while the focus is on no other push
+// button, its Cancel button by Escape (as the toolkit's Default and Cancel).
 class Button : public PressableControl {
  public:
   explicit Button(Component* owner);
   void PaintDefault(Canvas& canvas) override;
+  bool Default() const { return default_; }
+  void SetDefault(bool value) { default_ = value; }
+  bool Cancel() const { return cancel_; }
+  void SetCancel(bool value) { cancel_ = value; }
 
  protected:
   void WndProc(Message& message) override;
+
+ private:
+  bool default_ = false;
+  bool cancel_ = false;
 };
 
 // Check boxes and radio buttons: Checked sends BM_SETCHECK and fires OnClick
@@ -722,18 +748,28 @@ class Form : public Control {
 
   // The control with the keyboard focus (null for none). Changing it sends
   // WM_KILLFOCUS to the one that had it and WM_SETFOCUS to the new one. When
-  // the form shows, the focus goes to its first tab stop unless a control
-  // that can take it has it already.
+  // the form shows, the focus goes to its default button (else its first tab
+  // stop) unless a control that can take it has it already.
   Control* ActiveControl() const { return activeControl_; }
   void SetActiveControl(Control* control);
   // Tab and Shift+Tab: the next (or previous) control that can take the
   // focus, in creation order through the form's controls, round and round.
   void SelectNext(bool forward);
-  // Keys typed while the form is active: Tab moves the focus; any other key
-  // goes to the focused control as WM_KEYDOWN / WM_KEYUP (a button clicks on
-  // Space released or on Enter; a check box or radio button on Space).
+  // Keys typed while the form is active: Tab moves the focus; Escape clicks
+  // the Cancel button; Enter clicks the focused push button, else the
+  // Default one; the arrows move the choice between radio buttons of one
+  // parent; any other key goes to the focused control as WM_KEYDOWN /
+  // WM_KEYUP (a button clicks on Space released; a check box or radio button
+  // on Space).
   void KeyDown(uint16_t key, ShiftState shift);
   void KeyUp(uint16_t key, ShiftState shift);
+  // The Default (Cancel) push button that shows and is enabled; null if none.
+  Button* DefaultButton() const;
+  Button* CancelButton() const;
+  // Focus cues (the frame on the focused control) are hidden until the
+  // keyboard is first used on the form, as on Windows.
+  bool ShowFocusCues() const { return showFocusCues_; }
+  void SetShowFocusCues(bool value);
 
   bool AlphaBlend() const { return alphaBlend_; }
   void SetAlphaBlend(bool value) { alphaBlend_ = value; }
@@ -779,6 +815,7 @@ class Form : public Control {
   bool shownBefore_ = false;
   Control* activeControl_ = nullptr;
   int32_t wheelRest_ = 0;  // wheel turns not yet a whole notch
+  bool showFocusCues_ = false;
 };
 
 // Draws a form as it shows on the screen: background, graphic controls, then

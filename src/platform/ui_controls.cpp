@@ -213,7 +213,7 @@ void PressableControl::WndProc(Message& m) {
 
 // ---------------------------------------------------------------- Button
 
-Button::Button(Component* owner) : PressableControl(owner, u"TButton") {}
+Button::Button(Component* owner) : PressableControl(owner, u"TButton") { SetRole(AccessibleRole::PushButton); }
 
 void Button::WndProc(Message& m) {
   switch (m.msg) {
@@ -266,7 +266,7 @@ void ButtonControl::WndProc(Message& m) {
   }
 }
 
-CheckBox::CheckBox(Component* owner) : ButtonControl(owner, u"TCheckBox") {}
+CheckBox::CheckBox(Component* owner) : ButtonControl(owner, u"TCheckBox") { SetRole(AccessibleRole::CheckBox); }
 
 void CheckBox::Click() { SetChecked(!Checked()); }
 
@@ -286,7 +286,9 @@ void CheckBox::PaintDefault(Canvas& canvas) {
   DrawCaption(canvas, *this, box + 4, (Height() - MeasureText(GetFont(), Caption()).cy) / 2);
 }
 
-RadioButton::RadioButton(Component* owner) : ButtonControl(owner, u"TRadioButton") {}
+RadioButton::RadioButton(Component* owner) : ButtonControl(owner, u"TRadioButton") {
+  SetRole(AccessibleRole::RadioButton);
+}
 
 void RadioButton::SetChecked(bool checked) {
   if (checked == Checked()) return;

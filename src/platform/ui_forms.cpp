@@ -66,11 +66,16 @@ bool Form::Active() const { return GetApplication().ActiveForm() == this; }
 void Form::Activate() {
   if (!Visible() || !windowShown_) return;
   GetApplication().SetActiveForm(this);
-  // A form that comes up puts the focus on its first tab stop, unless a
-  // control that can take the focus has it already.
+  // A form that comes up puts the focus on its default button (else on its
+  // first tab stop), unless a control that can take the focus has it already.
   if (activeControl_ == nullptr || !activeControl_->CanFocus()) {
-    SetActiveControl(nullptr);
-    SelectNext(true);
+    Button* button = DefaultButton();
+    if (button != nullptr && button->CanFocus()) {
+      SetActiveControl(button);
+    } else {
+      SetActiveControl(nullptr);
+      SelectNext(true);
+    }
   }
 }
 

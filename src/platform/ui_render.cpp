@@ -5,6 +5,25 @@ namespace win {
 
 namespace {
 
+// The focus cue: a dotted frame two pixels inside the control, every other
+// point of it inverted (as the system's DrawFocusRect), so it shows on any
+// picture.
+void DrawFocusFrame(Bitmap& layer) {
+  constexpr int32_t kInset = 2;
+  const int32_t left = kInset, top = kInset;
+  const int32_t right = layer.Width() - 1 - kInset, bottom = layer.Height() - 1 - kInset;
+  if (right <= left || bottom <= top) return;
+  const auto invert = [&layer](int32_t x, int32_t y) { layer.Row(y)[x] ^= 0x00FFFFFFu; };
+  for (int32_t x = left; x <= right; x += 2) {
+    invert(x, top);
+    invert(x, bottom);
+  }
+  for (int32_t y = top + 2; y < bottom; y += 2) {
+    invert(left, y);
+    invert(right, y);
+  }
+}
+
 // Draws the visible children of parent into target, whose pixel (0, 0) is
 // the parent's top-left corner. Graphic controls go first, windowed controls
 // over them (the system paints child windows over their parent's drawing).
@@ -34,6 +53,8 @@ void PaintChildren(Control& parent, Bitmap& target) {
     if (layer.Width() != extent.cx || layer.Height() != extent.cy)
       layer.SetSize(extent.cx, extent.cy, ColorToRGB(child->Color()));
     PaintChildren(*child, layer);
+    const Form* form = child->ParentForm();
+    if (form != nullptr && form->ShowFocusCues() && child->Focused()) DrawFocusFrame(layer);
     const Rect r = child->BoundsRect();
     const Region* region = child->WindowRgn();
     const std::vector<uint8_t> inside = region ? region->Mask(layer.Width(), layer.Height()) : std::vector<uint8_t>{};

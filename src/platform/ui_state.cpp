@@ -117,6 +117,7 @@ std::string DescribeUi(Application& app) {
     Field(line, "caption", ToUtf8(form->Caption()));
     Field(line, "bounds", Bounds(*form));
     Field(line, "alpha", std::to_string(form->AlphaBlend() ? form->AlphaBlendValue() : 255));
+    Field(line, "cues", Flag(form->ShowFocusCues()));
     text += line + '\n';
     std::vector<Control*> controls;
     CollectControls(*form, controls);
@@ -136,6 +137,7 @@ std::string DescribeUi(Application& app) {
       if (auto* s = dynamic_cast<ScrollBar*>(c)) Field(row, "position", std::to_string(s->Position()));
       if (auto* r = dynamic_cast<RichEdit*>(c)) Field(row, "position", std::to_string(r->TopLine()));
       Field(row, "caption", ToUtf8(c->Caption()));
+      if (c->Role() != AccessibleRole::None) Field(row, "accname", ToUtf8(c->AccessibleName()));
       Field(row, "bounds", Bounds(*c));
       const Point offset = c->FormOffset();
       Field(row, "screen", Rectangle(form->Left() + offset.x, form->Top() + offset.y, c->Width(), c->Height()));

@@ -8,11 +8,14 @@
 // pairs (values escaped: \\ \t \n \r):
 //   program  pid=  terminated=0|1
 //   form     name= class= handle= visible= shown= active= modal=
-//            caption= bounds=L,T,W,H alpha=
+//            caption= bounds=L,T,W,H alpha= cues=0|1
 //   control  form= name= class= handle= visible= showing=
-//            enabled= focused= mouse= checked= position= caption= bounds= screen=
+//            enabled= focused= mouse= checked= position= caption= accname=
+//            bounds= screen=
 // (checked only for check boxes and radio buttons, position only for
-// progress and scroll bars; mouse=1 for the control the mouse is over). A
+// progress and scroll bars; mouse=1 for the control the mouse is over;
+// cues=1 once the form shows its focus cues; accname, the name accessibility
+// tools get, only for buttons, boxes and lists). A
 // form's bounds are its client area on the screen; a control's bounds are in
 // its parent, its screen= field the same rectangle on the screen.
 #pragma once

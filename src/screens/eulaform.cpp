@@ -54,6 +54,7 @@ TFEULA::TFEULA(win::Component* owner) : TWizardForm(owner, u"TFEULA", u"FEULA") 
   re_EULA = Create<win::RichEdit>(u"re_EULA");
   re_EULA->SetBounds(192, 72, 416, 262);
   re_EULA->SetColor(win::kClWindow);
+  re_EULA->SetTabStop(true);  // the licence can be read with the keyboard
   rb_AgreeEULA = Create<win::RadioButton>(u"rb_AgreeEULA");
   rb_AgreeEULA->SetBounds(192, 340, 400, 18);
   rb_DisapproveOfEULA = Create<win::RadioButton>(u"rb_DisapproveOfEULA");

@@ -1,5 +1,7 @@
 #include "screens/welcomeform.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -73,6 +75,14 @@ TFWelcome::TFWelcome(win::Component* owner) : TWizardForm(owner, u"TFWelcome", u
   gb_Languages->SetBounds(192, 154, 185, 210);
   gb_Languages->SetColor(win::kClBlack);
   gb_Languages->SetCaption(u"");
+  // The list is one tab stop; the arrows and the paging keys move the choice.
+  gb_Languages->SetTabStop(true);
+  gb_Languages->SetRole(win::AccessibleRole::List);
+  listKeys_ = std::make_unique<win::WindowProcHook>(*gb_Languages);
+  listKeys_->Install([this](win::Message& m) {
+    if (m.msg == win::kWmKeyDown && ListKeyDown(static_cast<uint16_t>(m.wParam))) return;
+    listKeys_->CallSaved(m);
+  });
   AdvSmooth_ScrollBar = Create<win::ScrollBar>(u"AdvSmooth_ScrollBar", u"TAdvSmoothScrollBar");
   AdvSmooth_ScrollBar->SetParent(gb_Languages);
   AdvSmooth_ScrollBar->SetBounds(163, 2, 20, 206);
@@ -125,6 +135,8 @@ void TFWelcome::ApplyOwnTexts() {
   lb_Welcome->SetCaption(TextParam(CaptionKey(u"lb_Welcome")));
   lb_StartInstallation->SetCaption(TextParam(CaptionKey(u"lb_StartInstallation")));
   lb_SelectLanguage->SetCaption(TextParam(CaptionKey(u"lb_SelectLanguage")));
+  // The list is named by the line above it, as a screen reader would find it.
+  gb_Languages->SetAccessibleName(win::Trim(lb_SelectLanguage->Caption()));
 }
 
 void TFWelcome::FormCreate() {
@@ -219,6 +231,7 @@ void TFWelcome::CreateLanguageLabel(int index, win::COLORREF fontColor) {
     label->SetEnabled(false);
   }
   label->OnMouseDown = [this, label](win::Component*, win::MouseButton, win::ShiftState, int32_t, int32_t) {
+    gb_Languages->SetFocus();
     LanguageLabelMouseDown(*label);
   };
   label->OnMouseEnter = gb_Languages->OnMouseEnter;
@@ -269,7 +282,43 @@ void TFWelcome::SwitchLanguage(const String& name) {
   App->productName = App->GetText(App->textSection, u"ProductName");
   ApplyOwnTexts();
   LoadBannerAndLogo();
+  for (win::Form* form : win::GetApplication().Forms())
+    if (auto* screen = dynamic_cast<TWizardForm*>(form)) screen->NameButtons();
   LanguageChanged = true;
+}
+
+int TFWelcome::ChosenIndex() const { return FindLanguage(ShownLanguages, App->languageName); }
+
+bool TFWelcome::ListKeyDown(uint16_t key) {
+  const int shown = static_cast<int>(ShownLanguages.size());
+  const int chosen = ChosenIndex();
+  int target = 0;
+  switch (key) {
+    case win::kVkUp: target = chosen - 1; break;
+    case win::kVkDown: target = chosen + 1; break;
+    case win::kVkPrior: target = chosen - (kRows - 1); break;
+    case win::kVkNext: target = chosen + (kRows - 1); break;
+    case win::kVkHome: target = 0; break;
+    case win::kVkEnd: target = shown - 1; break;
+    default: return false;
+  }
+  if (shown == 0) return true;
+  // A choice outside the list (none yet) starts from its top.
+  if (chosen < 0 && (key == win::kVkDown || key == win::kVkNext)) target = 0;
+  target = std::clamp(target, 0, shown - 1);
+  ChooseLanguageAt(target);
+  return true;
+}
+
+void TFWelcome::ChooseLanguageAt(int index) {
+  // Scroll the choice into view, then choose its row as a click would.
+  const int32_t position = AdvSmooth_ScrollBar->Position();
+  if (index < position)
+    AdvSmooth_ScrollBar->SetPosition(index);
+  else if (index >= position + kRows)
+    AdvSmooth_ScrollBar->SetPosition(index - (kRows - 1));
+  const int row = index - AdvSmooth_ScrollBar->Position();
+  if (row >= 0 && row < kRows) LanguageLabelMouseDown(*LanguageLabels[static_cast<size_t>(row)]);
 }
 
 void TFWelcome::AdvSmooth_ScrollBarPositionChanged(int32_t position) {

@@ -49,6 +49,11 @@ class TFWelcome : public TWizardForm {
 
   // The row of the list that is highlighted (-1 when none).
   int HighlightedRow() const;
+  // The position of the wizard's language in the offered list (-1 if none).
+  int ChosenIndex() const;
+  // Chooses the offered language at index as a click on its row does,
+  // scrolling the list to show it.
+  void ChooseLanguageAt(int index);
 
  private:
   void FormCreate();
@@ -61,4 +66,8 @@ class TFWelcome : public TWizardForm {
   void CreateLanguageLabel(int index, win::COLORREF fontColor);
   void BuildLanguageList();
   void ApplyOwnTexts();
+  // Up, Down, Home, End, Page Up and Page Down on the list (true: handled).
+  bool ListKeyDown(uint16_t key);
+
+  std::unique_ptr<win::WindowProcHook> listKeys_;
 };

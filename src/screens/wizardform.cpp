@@ -6,6 +6,7 @@
 #include "platform/system.h"
 #include "skin/language_elementsproperty.h"
 #include "skin/skin_windowshape.h"
+#include "text/text_appliers.h"
 #include "text/skin_lookup.h"
 
 TWizardForm::TWizardForm(win::Component* owner, StringView className, StringView formName)
@@ -59,7 +60,25 @@ win::Button* TWizardForm::MakeButton(StringView name, StringView designedCaption
   button->SetBounds(left, top, width, height);
   button->SetCaption(designedCaption);
   designedCaptions_.emplace_back(button, String(designedCaption));
+  // Enter moves the wizard on; Escape does what the screen's Cancel does.
+  for (StringView onEnter : {StringView(u"bt_Next"), StringView(u"bt_Install"), StringView(u"bt_OK"),
+                             StringView(u"bt_Finish")})
+    if (name == onEnter) button->SetDefault(true);
+  if (name == u"bt_Cancel") button->SetCancel(true);
+  NameButton(*button, String(designedCaption));
   return button;
+}
+
+void TWizardForm::NameButton(win::Button& button, const String& designedCaption) {
+  // The words of a skinned button are in its picture and its caption is
+  // emptied; accessibility tools get them from the language file (the key of
+  // this screen, else the one without the form's name), else as designed.
+  const String text = App ? ControlCaptionText(*App, *this, button.Name(), App->textSection) : String();
+  button.SetAccessibleName(text.empty() ? designedCaption : text);
+}
+
+void TWizardForm::NameButtons() {
+  for (const auto& [button, caption] : designedCaptions_) NameButton(*button, caption);
 }
 
 void TWizardForm::HookWindowProc() {

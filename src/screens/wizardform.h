@@ -34,6 +34,8 @@ class TWizardForm : public win::Form {
   static String TextParam(const String& key);
   // The key of a control's caption on this screen: "F->C->Caption".
   String CaptionKey(StringView control) const;
+  // Names the push buttons for accessibility tools in the current language.
+  void NameButtons();
 
  protected:
   // Creates the designed background, banner and logo images.
@@ -42,6 +44,7 @@ class TWizardForm : public win::Form {
   win::Button* MakeButton(StringView name, StringView designedCaption, int32_t left, int32_t top,
                           int32_t width = 64, int32_t height = 25);
 
+  void NameButton(win::Button& button, const String& designedCaption);
   // Saves the current window procedure and puts ScreenMessage in front of it.
   void HookWindowProc();
   // A message the screen handles itself (true: not passed on).

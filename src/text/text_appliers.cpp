@@ -53,3 +53,9 @@ void ApplyRadioButtonTexts(const TlanguageManagement& texts, win::Form& screen,
                            const String& section) {
   ApplyTexts(texts, screen, section, u"TRadioButton");
 }
+
+String ControlCaptionText(const TlanguageManagement& texts, const win::Form& screen, const String& control,
+                          const String& section) {
+  const String caption = ControlText(texts, section, screen.Name(), control, kCaptionKey);
+  return caption == kTextNotFound ? String() : caption;
+}

@@ -20,3 +20,9 @@ void ApplyCheckBoxTexts(const TlanguageManagement& texts, win::Form& screen,
                         const String& section);
 void ApplyRadioButtonTexts(const TlanguageManagement& texts, win::Form& screen,
                            const String& section);
+
+// The caption the texts hold for one control of a screen, by the same two
+// keys; "" when neither holds one (a text that only some packages carry,
+// such as the words of a skinned button for accessibility tools).
+String ControlCaptionText(const TlanguageManagement& texts, const win::Form& screen, const String& control,
+                          const String& section);

@@ -39,7 +39,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import wine_machine as wm  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-PLANTED = ["version.dll", "uxtheme.dll", "dwmapi.dll", "msftedit.dll", "windowscodecs.dll"]
+PLANTED = ["version.dll", "uxtheme.dll", "dwmapi.dll", "msftedit.dll", "windowscodecs.dll", "oleacc.dll"]
 
 def _started_by_the_shell(a, b, sim_entries):
     if b is not None or a is None or not a.startswith('run "'):
@@ -342,7 +342,8 @@ def check_planted_dlls(machine, tools, package, failures, figures):
         folder). Those stay Wine's choice for Setup.exe (native first would
         stop any program at its start) and are checked by Setup.exe's import
         table alone;
-      - Setup.exe, to its welcome screen: no mark may appear.
+      - Setup.exe, to its welcome screen, asked by a screen reader (which
+        makes it load oleacc.dll): no mark may appear.
     """
     folder = machine.host_path("C:\\Planted")
     shutil.copytree(package, folder)
@@ -378,7 +379,8 @@ def check_planted_dlls(machine, tools, package, failures, figures):
             log("  named: Wine's own system DLLs import %s; laid beside Setup.exe with Wine's load order, "
                 "checked by its import table" % ", ".join(wines_own))
         machine.env["WINEDLLOVERRIDES"] = native_first([n for n in PLANTED if n not in wines_own])
-        times = machine.run_script("timeout 60\nwait FWelcome\n", "C:\\Planted\\Setup.exe", (),
+        times = machine.run_script("timeout 60\nwait FWelcome\nnames planted-names.txt\n",
+                                   "C:\\Planted\\Setup.exe", (),
                                    shots=folder, name="planted")
         figures["wine welcome (warm prefix)"] = times.get("FWelcome")
         time.sleep(1.0)
@@ -399,6 +401,40 @@ def check_planted_dlls(machine, tools, package, failures, figures):
 
 
 # ---------------------------------------------------------------- main
+
+# What a screen reader must hear on the welcome screen: (role, name, state
+# word that must be there or None), in English and after the switch to German.
+WELCOME_NAMES = {
+    "english": [("button", "Next", "focused"), ("button", "Cancel", None),
+                ("list", "Select the setup language:", None)],
+    "german": [("button", "Weiter", None), ("button", "Abbrechen", None),
+               ("list", "Wählen Sie die Sprache der Installation:", "focused")],
+}
+
+
+def check_screen_reader(machine, wine, out, failures):
+    """The welcome screen's controls tell their names to accessibility tools
+    (read back through the system's own AccessibleObjectFromWindow)."""
+    if not os.path.exists(os.path.join(machine.drive_c, "zxtools", "zxnames.exe")):
+        failures.check(False, "screen reader: zxnames.exe is missing")
+        return
+    shots = os.path.join(out, "wine")
+    try:
+        wine.run_script(os.path.join(HERE, "journey", "6-screen-reader.script"), "C:\\ZorvexDemo\\Setup.exe", [],
+                        shots, "screen-reader")
+    except wm.Failure as e:
+        failures.check(False, "screen reader: %s" % e)
+        return
+    for language, wanted in WELCOME_NAMES.items():
+        path = os.path.join(shots, "names-%s.txt" % language)
+        lines = open(path, encoding="utf-8").read().splitlines() if os.path.exists(path) else []
+        elements = [line.split("\t")[1:] for line in lines if line.startswith("element\t")]
+        for role, name, state in wanted:
+            found = [e for e in elements if len(e) >= 3 and e[0] == role and e[1] == name]
+            failures.check(bool(found) and (state is None or state in found[0][2].split()),
+                           "screen reader (%s): %s \"%s\"%s" % (language, role, name,
+                                                              " " + state if state else ""))
+
 
 def main():
     parser = argparse.ArgumentParser()
@@ -489,6 +525,9 @@ def main():
             return program, []
 
         phase("cancel", "0-cancel.script", package_setup, [], check_removed)
+        # While no copy is installed, so the welcome screen comes first.
+        log("== screen reader")
+        check_screen_reader(machine, wine, out, failures)
         phase("install", "1-install.script", package_setup, [], check_installed)
         phase("uninstall", "2-uninstall.script", uninstall_string, [], check_removed)
         phase("second-install", "3-install-plain.script", package_setup, [], check_installed)

@@ -110,7 +110,9 @@ class WineMachine:
         # The settings are read when the session starts: end this one.
         self.stop_session()
         os.makedirs(os.path.join(self.drive_c, "zxtools"), exist_ok=True)
-        shutil.copy(os.path.join(self.tools, "zxdrive.exe"), os.path.join(self.drive_c, "zxtools"))
+        for tool in ("zxdrive.exe", "zxnames.exe"):
+            if os.path.exists(os.path.join(self.tools, tool)):
+                shutil.copy(os.path.join(self.tools, tool), os.path.join(self.drive_c, "zxtools"))
 
     def run_wine(self, argv, timeout=60, check=True, extra_env=None):
         # Output goes through files, not pipes: a wine command that starts the
@@ -158,6 +160,11 @@ class WineMachine:
 
     def state(self):
         r = self.run_wine(["wine", "C:\\zxtools\\zxdrive.exe", "state"], timeout=30)
+        return r.stdout.decode("utf-8", "replace")
+
+    def accessible_names(self):
+        """What a screen reader learns of the shown forms (zxnames.exe)."""
+        r = self.run_wine(["wine", "C:\\zxtools\\zxnames.exe"], timeout=30)
         return r.stdout.decode("utf-8", "replace")
 
     def programs(self):
@@ -236,7 +243,8 @@ def unescape(text):
 
 
 KEYS = {"Tab": "Tab", "Shift+Tab": "shift+Tab", "Space": "space", "Enter": "Return", "Escape": "Escape",
-        "Up": "Up", "Down": "Down", "PgUp": "Prior", "PgDn": "Next", "Home": "Home", "End": "End"}
+        "Up": "Up", "Down": "Down", "Left": "Left", "Right": "Right", "PgUp": "Prior", "PgDn": "Next",
+        "Home": "Home", "End": "End"}
 
 
 class ScriptRunner:
@@ -409,6 +417,11 @@ class ScriptRunner:
                 raise Failure("unknown key %s" % words[2])
             self.m.xdotool("key", KEYS[words[2]])
             time.sleep(0.15)
+        elif action == "names":
+            # Only here, not on the simulated machine: what the system's
+            # accessibility layer reads from the windows, into a file.
+            with open(os.path.join(self.shots, words[1]), "w", encoding="utf-8") as f:
+                f.write(self.m.accessible_names())
         elif action == "close":
             self.shown_form(words[1])
             self.m.xdotool("key", "alt+F4")

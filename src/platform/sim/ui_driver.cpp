@@ -56,14 +56,13 @@ void ClickControl(win::Application& app, Control* control) {
   control->Perform(win::kWmLButtonUp, 0, point);
 }
 
-// A key as a script names it: Tab, Shift+Tab, Space, Enter, Escape, and the
-// keys that scroll a view: Up, Down, PgUp, PgDn, Home, End.
+// A key as a script names it: Tab, Shift+Tab, Space, Enter, Escape, the
+// arrows, Home, End, PgUp and PgDn.
 bool ParseKey(const std::string& name, uint16_t& key, win::ShiftState& shift) {
   static const std::pair<const char*, uint16_t> kKeys[] = {
-      {"Tab", win::kVkTab},       {"Space", win::kVkSpace},   {"Enter", win::kVkReturn},
-      {"Escape", win::kVkEscape}, {"Up", win::kVkUp},         {"Down", win::kVkDown},
-      {"PgUp", win::kVkPrior},    {"PgDn", win::kVkNext}, {"Home", win::kVkHome},
-      {"End", win::kVkEnd}};
+      {"Tab", win::kVkTab},     {"Space", win::kVkSpace}, {"Enter", win::kVkReturn}, {"Escape", win::kVkEscape},
+      {"Up", win::kVkUp},       {"Down", win::kVkDown},   {"Left", win::kVkLeft},    {"Right", win::kVkRight},
+      {"Home", win::kVkHome},   {"End", win::kVkEnd},     {"PgUp", win::kVkPrior},   {"PgDn", win::kVkNext}};
   std::string rest = name;
   shift = 0;
   if (rest.rfind("Shift+", 0) == 0) {
@@ -144,7 +143,9 @@ void ExecuteUiRequest(win::Application& app, const std::vector<std::string>& wor
     uint16_t key = 0;
     win::ShiftState shift = 0;
     if (!ParseKey(words[2], key, shift)) {
-      reply("unknown key \"" + words[2] + "\" (Tab, Shift+Tab, Space, Enter, Escape, Up, Down, PgUp, PgDn, Home or End)", "");
+      reply("unknown key \"" + words[2] +
+                "\" (Tab, Shift+Tab, Space, Enter, Escape, Up, Down, Left, Right, Home, End, PgUp or PgDn)",
+            "");
       return;
     }
     reply("", "");

@@ -19,8 +19,8 @@
 //          drag FORM CONTROL DX DY (press on the control's scroll bar thumb,
 //          move by DX, DY pixels, let go) |
 //          key FORM KEY (Tab, Shift+Tab, Space, Enter, Escape, Up, Down,
-//          PgUp, PgDn, Home, End: pressed and released on the form,
-//          the focused control gets it) |
+//          Left, Right, Home, End, PgUp, PgDn: pressed and
+//          released on the form, the focused control gets it) |
 //          close FORM | snapshot FORM HOSTPATH | state
 #pragma once
 

@@ -181,6 +181,9 @@ class MessageBoxForm : public win::Form {
       auto* button = Create<win::Button>(choice.name);
       button->SetCaption(choice.name);
       button->SetBounds(left, top, 75, 23);
+      // Enter presses the first button, Escape what the close button means.
+      button->SetDefault(&choice == &choices.front());
+      button->SetCancel(choice.id == win::kIdCancel || (choices.size() == 1 && choice.id == win::kIdOk));
       const int id = choice.id;
       button->OnClick = [this, id](win::Component*) {
         answeredByButton_ = true;

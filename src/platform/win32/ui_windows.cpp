@@ -18,6 +18,7 @@
 #include "platform/ui_backend.h"
 #include "platform/ui_state.h"
 #include "platform/win32/ui_richedit.h"
+#include "platform/win32/ui_accessible.h"
 
 namespace win::w32 {
 
@@ -322,6 +323,13 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_GETOBJECT: {
+      // Screen readers: the controls are no windows they could see, so the
+      // form's client area answers for them.
+      LRESULT answer = 0;
+      if (AnswerGetObject(hwnd, wParam, lParam, answer)) return answer;
+      break;
+    }
     case WM_CLOSE:
       // The model decides: the close query may refuse, the main form ends
       // the program. The window is never destroyed here.

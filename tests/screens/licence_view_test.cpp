@@ -98,7 +98,10 @@ TEST(LicenceView, TheLastClauseIsReachedByWheelDragAndKeys) {
 TEST(LicenceView, KeysMoveByLineAndPageAndHomeGoesBack) {
   LicenceScreen screen;
   sim::UiDriver& d = *screen.run->driver;
-  // The screen comes up with the focus on its text, ready for the keys.
+  // The screen comes up with the focus on Next; a click in the text gives
+  // the text the focus, ready for the keys.
+  EXPECT_EQ(d.Expect("FEULA", "bt_Next", "focused", "1"), "");
+  ASSERT_EQ(d.Click("FEULA", "re_EULA"), "");
   EXPECT_EQ(d.Expect("FEULA", "re_EULA", "focused", "1"), "");
   const int page = screen.run->Call([] { return FEULA->re_EULA->PageLines(); });
   const std::vector<std::pair<const char*, int>> steps = {

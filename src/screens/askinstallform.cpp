@@ -58,7 +58,10 @@ TFAskInstall::~TFAskInstall() {
   if (FAskInstall == this) FAskInstall = nullptr;
 }
 
+// At construction and again after a language switch: the product name in
+// the new language is the window's caption too.
 void TFAskInstall::ApplyTexts() {
+  SetCaption(App->productName);
   ApplyLabelTexts(*App, *this, App->textSection);
   LoadBannerAndLogo();
 }

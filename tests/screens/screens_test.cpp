@@ -10,6 +10,7 @@
 #include "install/installthread.h"
 #include "platform/files.h"
 #include "platform/picture.h"
+#include "screens/askinstallform.h"
 #include "screens/cancelconfirmform.h"
 #include "screens/eulaform.h"
 #include "screens/finishform.h"
@@ -83,6 +84,22 @@ TEST(Navigation, OemSetupGoesFromWelcomeToTheInstallConfirmationAndBack) {
   ASSERT_EQ(run.driver->WaitForm("FCancel"), "");
   ASSERT_EQ(run.driver->Click("FCancel", "bt_OK"), "");
   EXPECT_EQ(run.driver->WaitEnd(), "");
+}
+
+TEST(Navigation, InstallConfirmationTakesTheProductNameOfTheChosenLanguage) {
+  MiniPackage p;
+  p.SetupIni({"%PROGRAM_FILES=Zorvex7", "%REG_FODLER_PROGNAME=Zorvex3", "%PUBLISHER=OEM"});
+  p.Language("English");
+  p.Language("German");
+  p.SettingsIni({"[SpecifyLang]", "Language=English", "[Languages]", "English=EN", "German=DE"});
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  EXPECT_EQ(run.Call([] { return FAskInstall->Caption(); }), u"Product English");
+  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");
+  ASSERT_EQ(run.driver->Click("FWelcome", "bt_Next"), "");
+  ASSERT_EQ(run.driver->WaitForm("FAskInstall"), "");
+  run.Call([] { return 0; });  // the language notice has been handled
+  EXPECT_EQ(run.Call([] { return FAskInstall->Caption(); }), u"Product German");
 }
 
 TEST(Navigation, CloseRequestOnAScreenEndsTheProgram) {

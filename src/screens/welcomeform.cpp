@@ -152,9 +152,14 @@ void TFWelcome::FormCreate() {
   SetupLayout();
   BuildLanguageList();
 
-  String fontColor = kListFontColorDefault;
-  if (App->layoutStore) fontColor = App->layoutStore->ReadString(kFallbackLanguage, kListFontColorKey, fontColor);
-  const win::COLORREF rowColor = ParseColor(fontColor);
+  // A colour with a damaged number keeps the one the list would have had.
+  win::COLORREF rowColor = ParseColor(String(kListFontColorDefault));
+  if (App->layoutStore) {
+    win::COLORREF fromFile = 0;
+    if (TryParseColor(App->layoutStore->ReadString(kFallbackLanguage, kListFontColorKey, kListFontColorDefault),
+                      fromFile))
+      rowColor = fromFile;
+  }
   for (int i = 0; i < kRows; ++i) CreateLanguageLabel(i, rowColor);
   const int shown = static_cast<int>(ShownLanguages.size());
   AdvSmooth_ScrollBar->SetMax(shown > kRows ? shown - kRows : 0);
@@ -178,7 +183,8 @@ void TFWelcome::SetupLayout() {
   if (!App->layoutStore) return;
   const String* value = App->layoutStore->FindValue(App->languageName, kListColorKey);
   if (!value) value = App->layoutStore->FindValue(kFallbackLanguage, kListColorKey);
-  if (value) gb_Languages->SetColor(ParseColor(*value));
+  win::COLORREF color = 0;
+  if (value && TryParseColor(*value, color)) gb_Languages->SetColor(color);
 }
 
 void TFWelcome::BuildLanguageList() {

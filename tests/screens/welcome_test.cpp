@@ -277,3 +277,56 @@ TEST(WelcomeList, SwitchIsAnnouncedOnceWhenMovingOn) {
 }
 
 }  // namespace
+
+namespace {
+
+struct ListColours {
+  win::COLORREF row = 0;
+  win::COLORREF background = 0;
+};
+
+ListColours ReadColours(WizardRun& run) {
+  return run.Call([] {
+    return ListColours{FWelcome->LanguageLabels[0]->GetFont().color, FWelcome->gb_Languages->Color()};
+  });
+}
+
+// The list's colours from the layout file; a colour with a damaged number
+// keeps the colour the list would have had without it (never black).
+TEST(WelcomeList, LayoutColoursWithDamagedNumbersKeepTheColour) {
+  ListColours designed;
+  {
+    MiniPackage p;
+    Offer(p, {"English", "German"}, "English");
+    WizardRun run;
+    ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+    designed = ReadColours(run);
+  }
+  struct Case {
+    const char* name;
+    const char* layout;
+    win::COLORREF row;
+    win::COLORREF background;
+  };
+  const Case cases[] = {
+      {"both set", "[English]\nLanguageFontListColor=RGB,1,2,3\nFWelcome->gb_Languages->Background->Color=RGB,4,5,6\n",
+       0x030201, 0x060504},
+      {"damaged row colour", "[English]\nLanguageFontListColor=RGB,1,2,x\n", designed.row, designed.background},
+      {"damaged background", "[English]\nFWelcome->gb_Languages->Background->Color=RGB,9,,9\n", designed.row,
+       designed.background},
+  };
+  EXPECT_EQ(designed.row, 0x808080u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MiniPackage p;
+    Offer(p, {"English", "German"}, "English");
+    p.Write(u"UI.txt", c.layout);
+    WizardRun run;
+    ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+    const ListColours seen = ReadColours(run);
+    EXPECT_EQ(seen.row, c.row);
+    EXPECT_EQ(seen.background, c.background);
+  }
+}
+
+}  // namespace

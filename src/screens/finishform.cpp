@@ -117,7 +117,9 @@ void TFFinish::FormShow() {
       hidden->Hide();
     lb_Finish_Uninstall->Show();
     lb_FinishUninstallNotes->Show();
-  } else if (runMode == kRunModeUpgrade) {
+  } else if (runMode == kRunModeUpgrade || runMode == kRunModeOnlineUpdater) {
+    // The online updater's run ends as an upgrade does: its heading and
+    // notes, nothing to start and nothing written.
     for (win::Control* hidden : std::initializer_list<win::Control*>{ck_StartProgram, lb_Finish_Install,
                                                                       lb_FinishInstallNotes, lb_Finish_Uninstall,
                                                                       lb_FinishUninstallNotes})

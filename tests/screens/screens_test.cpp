@@ -303,7 +303,9 @@ TEST_F(Finish, IndexBeyondTheCodesWritesAnEmptySeries) {
 }
 
 TEST_F(Finish, OtherRunModesWriteAndStartNothing) {
-  for (const char16_t* mode : {u"uninstallanyway", u"upgrade"}) {
+  // The online updater's run ends as an upgrade does: one heading, its
+  // notes, no check box.
+  for (const char16_t* mode : {u"uninstallanyway", u"upgrade", u"onlineupdater"}) {
     SCOPED_TRACE(win::ToUtf8(mode));
     run.reset();
     WriteValue(win::RootKey::LocalMachine, u"Software\\Zorvex\\Zorvex3", u"InstallDir", u"C:\\X");
@@ -314,9 +316,13 @@ TEST_F(Finish, OtherRunModesWriteAndStartNothing) {
     EXPECT_FALSE(p.machine.Exists(kProgram + kInstalledLogName));
     EXPECT_EQ(p.machine.ReadFile(kProgram + u"Data\\Project.ini").find("SeriesType"), std::string::npos);
     EXPECT_EQ(run->driver->Expect("FFinish", "ck_StartProgram", "visible", "0"), "");
-    const bool upgrade = mode[0] == u'u' && mode[1] == u'p';
+    const bool upgrade = mode[0] != u'u' || mode[1] == u'p';
     EXPECT_EQ(run->driver->Expect("FFinish", "lb_Finish_Upgrade", "visible", upgrade ? "1" : "0"), "");
+    EXPECT_EQ(run->driver->Expect("FFinish", "lb_FinishUpgradeNotes", "visible", upgrade ? "1" : "0"), "");
     EXPECT_EQ(run->driver->Expect("FFinish", "lb_Finish_Uninstall", "visible", upgrade ? "0" : "1"), "");
+    EXPECT_EQ(run->driver->Expect("FFinish", "lb_FinishUninstallNotes", "visible", upgrade ? "0" : "1"), "");
+    EXPECT_EQ(run->driver->Expect("FFinish", "lb_Finish_Install", "visible", "0"), "");
+    EXPECT_EQ(run->driver->Expect("FFinish", "lb_FinishInstallNotes", "visible", "0"), "");
     ASSERT_EQ(run->driver->Click("FFinish", "bt_Finish"), "");
     ASSERT_EQ(run->driver->WaitEnd(), "");
     EXPECT_EQ(p.machine.ToolLog().find("ShellExecute"), std::string::npos);

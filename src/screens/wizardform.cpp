@@ -99,7 +99,12 @@ void TWizardForm::LoadBannerAndLogo() {
   const String logo = SkinFile(u"Logo.bmp");
   if (im_TitleBar && !logo.empty() && win::FileExists(logo)) {
     im_TitleBar->Show();
-    im_TitleBar->SetBounds(App->logoRect.Left, App->logoRect.Top, im_TitleBar->Width(), im_TitleBar->Height());
+    // Settings.ini places the logo when the screen is built; the layout file
+    // may move it after that, and a language switch keeps where it is.
+    if (!logoPlaced_) {
+      im_TitleBar->SetBounds(App->logoRect.Left, App->logoRect.Top, im_TitleBar->Width(), im_TitleBar->Height());
+      logoPlaced_ = true;
+    }
     LoadPicture(*im_TitleBar, logo);
   }
 }

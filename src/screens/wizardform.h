@@ -80,6 +80,7 @@ class TWizardForm : public win::Form {
   win::WindowProcHook hook_{*this};
   std::vector<std::pair<win::Button*, String>> designedCaptions_;
   bool firstActivation_ = true;
+  bool logoPlaced_ = false;  // the logo took its Settings.ini place once
 };
 
 // Ends the program: closes the start-up controller, the main form.

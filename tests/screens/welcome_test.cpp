@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/prepareform.h"
+#include "platform/picture.h"
 #include "screens/eulaform.h"
 #include "screens/screens.h"
 #include "screens/welcomeform.h"
@@ -327,6 +328,34 @@ TEST(WelcomeList, LayoutColoursWithDamagedNumbersKeepTheColour) {
     EXPECT_EQ(seen.row, c.row);
     EXPECT_EQ(seen.background, c.background);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Settings.ini places the title-bar logo, the layout file moves it; a switch
+// of language reloads the logo's picture but keeps the layout file's place.
+TEST(WelcomeList, LogoKeepsTheLayoutFilesPlaceAfterASwitch) {
+  MiniPackage p;
+  Offer(p, {"English", "German"}, "English");
+  p.SettingsIni({"[SpecifyLang]", "Language=English", "[Languages]", "English=EN", "German=DE", "[UI]",
+                 "Logo=rectp,5,6,0,0", "[Series]", "Display=0"});
+  win::Bitmap logo(40, 20);
+  logo.FillRect(win::Rect{0, 0, 40, 20}, 0x0000FF);
+  p.machine.WriteFile(kPackage + u"English\\Logo.bmp", win::EncodeBmp(logo));
+  p.Write(u"UI.txt", "[English]\nFEULA->im_TitleBar->Position=rectwh,300,11,40,20\n");
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  const auto place = [&run] {
+    return run.Call([] { return win::Point{FEULA->im_TitleBar->Left(), FEULA->im_TitleBar->Top()}; });
+  };
+  ASSERT_EQ(place(), (win::Point{300, 11}));
+  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");
+  ASSERT_EQ(run.driver->Click("FWelcome", "bt_Next"), "");
+  ASSERT_EQ(run.driver->WaitForm("FEULA"), "");
+  run.Call([] { return 0; });  // the language notice has been handled
+  EXPECT_EQ(place(), (win::Point{300, 11}));
 }
 
 }  // namespace

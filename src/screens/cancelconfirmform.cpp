@@ -59,18 +59,24 @@ bool TFCancelConfirm::ScreenMessage(win::Message& message) {
   return true;
 }
 
+// Once confirmed, the cancel is final: the question goes away before the
+// wait for the worker, so that nothing (a click, a key, a close request)
+// can answer it again while the worker comes to its pause point.
 void TFCancelConfirm::bt_OKClick() {
+  if (confirmed_) return;
+  confirmed_ = true;
+  Hide();
   if (TWorkerScreen* screen = RunningScreen()) {
     // The worker stops at its next pause point and stays there; what it has
     // done stays done.
     screen->AbandonWorker();
     screen->Hide();
   }
-  Hide();
   FCancel->Show();
 }
 
 void TFCancelConfirm::bt_CancelClick() {
+  if (confirmed_) return;
   Hide();
   if (TWorkerScreen* screen = RunningScreen()) screen->ResumeWorker();
 }

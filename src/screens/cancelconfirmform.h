@@ -26,4 +26,5 @@ class TFCancelConfirm : public TWizardForm {
 
   std::unique_ptr<TskinButton> skinOK_;
   std::unique_ptr<TskinButton> skinCancel_;
+  bool confirmed_ = false;  // OK was pressed: the run is cancelled for good
 };

@@ -48,8 +48,9 @@ bool TWorkerScreen::PauseWorker() {
   return true;
 }
 
+// An abandoned worker is never sent on again.
 void TWorkerScreen::ResumeWorker() {
-  if (worker_ && !worker_->Finished()) worker_->Resume();
+  if (worker_ && !abandoned_ && !worker_->Finished()) worker_->Resume();
 }
 
 void TWorkerScreen::AbandonWorker() {

@@ -357,11 +357,12 @@ TEST_F(Finish, FinishStartsTheLauncherOrTheSoundProductDirectly) {
 // however slowly the click arrives, the run is still going when it does.
 class StepWorker : public win::Thread {
  public:
-  StepWorker(win::WindowHandle window, std::atomic<int>& steps, const std::atomic<bool>& cancelClicked)
-      : window_(window), steps_(steps), cancelClicked_(cancelClicked) {}
+  StepWorker(win::WindowHandle window, std::atomic<int>& steps, const std::atomic<bool>& cancelClicked,
+             const std::atomic<bool>& released)
+      : window_(window), steps_(steps), cancelClicked_(cancelClicked), released_(released) {}
   void Execute() override {
     for (int i = 0; i < 40; ++i) {
-      for (int waited = 0; i == 5 && !cancelClicked_ && waited < 10000; ++waited)
+      for (int waited = 0; i == 5 && !(cancelClicked_ && released_) && waited < 10000; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       win::PausePoint();
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -374,6 +375,7 @@ class StepWorker : public win::Thread {
   win::WindowHandle window_;
   std::atomic<int>& steps_;
   const std::atomic<bool>& cancelClicked_;
+  const std::atomic<bool>& released_;
 };
 
 class CancelRun : public ::testing::Test {
@@ -384,7 +386,8 @@ class CancelRun : public ::testing::Test {
     run = std::make_unique<WizardRun>();
     Hold(*run);
     run->Call([this] {
-      FInstall->StartOwnedWorker(std::make_unique<StepWorker>(FInstall->Handle(), steps, cancelClicked));
+      FInstall->StartOwnedWorker(
+          std::make_unique<StepWorker>(FInstall->Handle(), steps, cancelClicked, released));
       FInstall->Show();
     });
     ASSERT_EQ(run->driver->WaitForm("FInstall"), "");
@@ -401,6 +404,7 @@ class CancelRun : public ::testing::Test {
   }
   std::atomic<int> steps{0};
   std::atomic<bool> cancelClicked{false};
+  std::atomic<bool> released{true};  // false holds the worker before its pause point
   MiniPackage p;
   std::unique_ptr<WizardRun> run;
 };
@@ -413,6 +417,36 @@ TEST_F(CancelRun, DeclinedRunGoesOnToTheFinish) {
   ASSERT_EQ(run->driver->WaitForm("FFinish"), "");
   EXPECT_EQ(steps, 40);
   EXPECT_FALSE(run->Call([] { return FInstall->Visible() || FCancelConfirm->Visible(); }));
+}
+
+// OK is final even while the worker has not yet reached its pause point:
+// the question's Cancel, Escape or a close request during that wait change
+// nothing, and the run ends through the cancelled notice, not the finish.
+class HeldCancelRun : public CancelRun {
+ protected:
+  void SetUp() override {
+    released = false;
+    CancelRun::SetUp();
+  }
+};
+
+TEST_F(HeldCancelRun, ConfirmedCancelIsFinalWhileTheWorkerIsOnItsWay) {
+  ASSERT_EQ(run->driver->Click("FCancelConfirm", "bt_OK"), "");
+  // The question is gone at once: nothing can answer it again.
+  EXPECT_FALSE(run->Call([] { return FCancelConfirm->Visible(); }));
+  EXPECT_NE(run->driver->Click("FCancelConfirm", "bt_Cancel"), "");
+  run->Call([] {
+    FCancelConfirm->bt_Cancel->Click();  // even a click that got through
+    FCancelConfirm->bt_OK->Click();
+    return 0;
+  });
+  released = true;
+  ASSERT_EQ(run->driver->WaitForm("FCancel"), "");
+  EXPECT_TRUE(StandsStill());
+  EXPECT_FALSE(run->Call([] { return FFinish->Visible() || FInstall->Visible(); }));
+  ASSERT_EQ(run->driver->Click("FCancel", "bt_OK"), "");
+  EXPECT_EQ(run->driver->WaitEnd(), "");
+  EXPECT_LT(steps, 40);
 }
 
 TEST_F(CancelRun, AcceptedRunEndsThroughTheCancelledNotice) {

@@ -939,6 +939,14 @@ class Application {
   void SetMouseControl(Control* control);
   uint64_t StateVersion() const { return stateVersion_; }
   void StateChanged() { ++stateVersion_; }
+  // The wait cursor over the program's windows (the toolkit's
+  // Screen.Cursor = crHourGlass), while the program waits and takes no answer.
+  bool WaitCursor() const { return waitCursor_; }
+  void SetWaitCursor(bool wait) {
+    if (waitCursor_ == wait) return;
+    waitCursor_ = wait;
+    StateChanged();
+  }
 
  private:
   struct Impl;
@@ -952,6 +960,7 @@ class Application {
   Form* mainForm_ = nullptr;
   Form* activeForm_ = nullptr;
   Control* mouseControl_ = nullptr;
+  bool waitCursor_ = false;
   std::vector<Form*> modalForms_;
   String title_;
   uint64_t stateVersion_ = 0;

@@ -104,6 +104,7 @@ std::string DescribeUi(Application& app) {
   std::string text = "program";
   Field(text, "pid", std::to_string(GetCurrentProcessId()));
   Field(text, "terminated", Flag(app.Terminated()));
+  Field(text, "cursor", app.WaitCursor() ? "wait" : "arrow");
   text += '\n';
   for (Form* form : app.Forms()) {
     std::string line = "form";

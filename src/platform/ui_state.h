@@ -6,7 +6,7 @@
 //
 // Lines of tab-separated fields, the first word the kind, then name=value
 // pairs (values escaped: \\ \t \n \r):
-//   program  pid=  terminated=0|1
+//   program  pid=  terminated=0|1  cursor=arrow|wait
 //   form     name= class= handle= visible= shown= active= modal=
 //            caption= bounds=L,T,W,H alpha= cues=0|1
 //   control  form= name= class= handle= visible= showing=

@@ -59,7 +59,10 @@ void TWorkerScreen::AbandonWorker() {
   worker_->Terminate();
   worker_->Suspend();
   win::Application& application = win::GetApplication();
+  // The wait cursor shows until the worker stands still.
+  application.SetWaitCursor(true);
   while (!worker_->Paused() && !application.Terminated()) application.HandleMessage(20);
+  application.SetWaitCursor(false);
 }
 
 void TWorkerScreen::CancelRequest() {

@@ -440,8 +440,11 @@ TEST_F(HeldCancelRun, ConfirmedCancelIsFinalWhileTheWorkerIsOnItsWay) {
     FCancelConfirm->bt_OK->Click();
     return 0;
   });
+  // The wait cursor shows while the worker comes to its pause point.
+  EXPECT_TRUE(run->Call([] { return win::GetApplication().WaitCursor(); }));
   released = true;
   ASSERT_EQ(run->driver->WaitForm("FCancel"), "");
+  EXPECT_FALSE(run->Call([] { return win::GetApplication().WaitCursor(); }));
   EXPECT_TRUE(StandsStill());
   EXPECT_FALSE(run->Call([] { return FFinish->Visible() || FInstall->Visible(); }));
   ASSERT_EQ(run->driver->Click("FCancel", "bt_OK"), "");

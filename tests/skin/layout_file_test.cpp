@@ -145,6 +145,11 @@ TEST_F(LayoutFileTest, ExtremeValuesGiveAPlaceAWindowCanHave) {
 
 TEST_F(LayoutFileTest, MenuItemsHaveNoBoundsAndAreSkipped) {
   EXPECT_TRUE(Apply("[English]\nmi_File->Position=rectp,1,2,3,4\n", kEnglish));
+  // The menu item's place went nowhere else: every control is where it was.
+  for (const char16_t* name : {u"bt_Next", u"lb_Title", u"lb_Derived", u"ck_Run", u"gb_Group", u"lb_Inner", u"ed_Name"}) {
+    SCOPED_TRACE(win::ToUtf8(name));
+    EXPECT_EQ(Find(name)->BoundsRect(), kDesigned);
+  }
 }
 
 TEST_F(LayoutFileTest, ColoursAndFontsOfTextControls) {

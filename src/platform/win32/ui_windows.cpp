@@ -323,6 +323,12 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && Ui().app != nullptr && Ui().app->WaitCursor()) {
+        ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+        return TRUE;
+      }
+      break;
     case WM_GETOBJECT: {
       // Screen readers: the controls are no windows they could see, so the
       // form's client area answers for them.

@@ -15,21 +15,9 @@ using namespace screentest;
 
 namespace {
 
-const std::vector<std::string> kTwelve{"English", "German",   "French",  "Russian", "ChineseT", "ChineseS",
-                                       "Japanese", "Korean", "Spanish", "Italian", "Dutch",    "Polish"};
-
-// A package offering `languages` (the display text is the name in capitals),
-// started in English, without the series screen.
-void Offer(const MiniPackage& p, const std::vector<std::string>& languages) {
-  p.SetupIni({"%PROGRAM_FILES=Zorvex7", "%REG_FODLER_PROGNAME=Zorvex3", "%PUBLISHER=Zorvex"});
-  std::vector<std::string> settings{"[SpecifyLang]", "Language=English", "[Series]", "Display=0", "[Languages]"};
-  for (const std::string& name : languages) {
-    p.Language(name);
-    std::string display = name;
-    for (char& c : display) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    settings.push_back(name + "=" + display);
-  }
-  p.SettingsIni(settings);
+// The offered languages, started in English, without the series screen.
+void OfferStartingInEnglish(const MiniPackage& p, const std::vector<std::string>& languages) {
+  Offer(p, languages, "English", {}, {"[Series]", "Display=0"});
 }
 
 std::string Field(WizardRun& run, const std::string& form, const std::string& control, const std::string& name) {
@@ -39,7 +27,7 @@ std::string Field(WizardRun& run, const std::string& form, const std::string& co
 
 TEST(KeyboardScreens, EachScreenComesUpOnItsDefaultButtonWithTheCuesHidden) {
   MiniPackage p;
-  Offer(p, {"English", "German"});
+  OfferStartingInEnglish(p, {"English", "German"});
   p.Language("German");
   WizardRun run;
   ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
@@ -61,7 +49,7 @@ TEST(KeyboardScreens, EachScreenComesUpOnItsDefaultButtonWithTheCuesHidden) {
 
 TEST(KeyboardScreens, EnterOnTheListMovesOnAndEscapeDoesWhatCancelDoes) {
   MiniPackage p;
-  Offer(p, {"English", "German"});
+  OfferStartingInEnglish(p, {"English", "German"});
   p.Language("German");
   WizardRun run;
   ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
@@ -89,7 +77,7 @@ TEST(KeyboardScreens, EnterOnTheListMovesOnAndEscapeDoesWhatCancelDoes) {
 
 TEST(KeyboardScreens, ListKeysChooseALanguageAsAClickDoesAndKeepItInView) {
   MiniPackage p;
-  Offer(p, kTwelve);
+  OfferStartingInEnglish(p, kTwelve);
   p.Language("German", {"FWelcome->lb_Welcome->Caption=Willkommen"});
   WizardRun run;
   ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
@@ -136,7 +124,7 @@ TEST(KeyboardScreens, ListKeysChooseALanguageAsAClickDoesAndKeepItInView) {
 
 TEST(KeyboardScreens, ControlsAreNamedInTheWizardsLanguage) {
   MiniPackage p;
-  Offer(p, {"English", "German"});
+  OfferStartingInEnglish(p, {"English", "German"});
   p.Language("English", {"FWelcome->lb_SelectLanguage->Caption=Language:"});
   p.Language("German", {"FWelcome->bt_Next->Caption=Weiter", "bt_Cancel->Caption=Abbrechen",
                         "FWelcome->lb_SelectLanguage->Caption=Sprache:", "rb_AgreeEULA->Caption=Ich stimme zu"});

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -133,5 +134,29 @@ class WizardRun {
   std::mutex mutex_;
   std::vector<sim::MessageBoxInfo> boxes_;
 };
+
+// Twelve languages, more than the welcome list's ten rows.
+inline const std::vector<std::string> kTwelve{"English",  "German", "French",  "Russian", "ChineseT", "ChineseS",
+                                              "Japanese", "Korean", "Spanish", "Italian", "Dutch",    "Polish"};
+
+// A package offering `languages` (a folder and a "Languages" line each, the
+// display text being the name in capitals), started in `current`; `settings`
+// are further Settings.ini lines before the language list.
+inline void Offer(const MiniPackage& p, const std::vector<std::string>& languages, const std::string& current,
+                  const std::vector<std::string>& extraSetup = {}, const std::vector<std::string>& settings = {}) {
+  std::vector<std::string> setup{"%PROGRAM_FILES=Zorvex7", "%REG_FODLER_PROGNAME=Zorvex3", "%PUBLISHER=Zorvex"};
+  setup.insert(setup.end(), extraSetup.begin(), extraSetup.end());
+  p.SetupIni(setup);
+  std::vector<std::string> lines{"[SpecifyLang]", "Language=" + current};
+  lines.insert(lines.end(), settings.begin(), settings.end());
+  lines.push_back("[Languages]");
+  for (const std::string& name : languages) {
+    p.Language(name);
+    std::string display = name;
+    for (char& c : display) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    lines.push_back(name + "=" + display);
+  }
+  p.SettingsIni(lines);
+}
 
 }  // namespace screentest

@@ -14,26 +14,6 @@ using namespace screentest;
 
 namespace {
 
-const std::vector<std::string> kTwelve{"English", "German",   "French",  "Russian", "ChineseT", "ChineseS",
-                                       "Japanese", "Korean", "Spanish", "Italian", "Dutch",    "Polish"};
-
-// A package offering `languages` (a folder and a "Languages" line each, the
-// display text being the name in capitals), started in `current`.
-void Offer(const MiniPackage& p, const std::vector<std::string>& languages, const std::string& current,
-           const std::vector<std::string>& extraSetup = {}) {
-  std::vector<std::string> setup{"%PROGRAM_FILES=Zorvex7", "%REG_FODLER_PROGNAME=Zorvex3", "%PUBLISHER=Zorvex"};
-  setup.insert(setup.end(), extraSetup.begin(), extraSetup.end());
-  p.SetupIni(setup);
-  std::vector<std::string> settings{"[SpecifyLang]", "Language=" + current, "[Languages]"};
-  for (const std::string& name : languages) {
-    p.Language(name);
-    std::string display = name;
-    for (char& c : display) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    settings.push_back(name + "=" + display);
-  }
-  p.SettingsIni(settings);
-}
-
 struct ListState {
   StringList rows;
   std::vector<bool> enabled;

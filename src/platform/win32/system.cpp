@@ -145,6 +145,18 @@ __attribute__((constructor(101))) void HardenBeforeStaticObjects() { InitializeP
 
 }  // namespace
 
+namespace w32 {
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+  return ::LoadLibraryExW(path.c_str(), nullptr, 0);
+}
+
+}  // namespace w32
+
 int ScreenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
 
 int ScreenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }

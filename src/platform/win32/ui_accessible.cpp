@@ -31,11 +31,7 @@ struct OleAcc {
 const OleAcc& LoadOleAcc() {
   static const OleAcc api = [] {
     OleAcc found;
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return found;
-    const std::wstring path = std::wstring(folder, length) + L"\\oleacc.dll";
-    HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, 0);
+    HMODULE module = LoadSystemLibrary(L"oleacc.dll");
     if (module == nullptr) return found;
     found.lresultFromObject = reinterpret_cast<OleAcc::LresultFromObjectProc>(
         reinterpret_cast<void (*)()>(::GetProcAddress(module, "LresultFromObject")));

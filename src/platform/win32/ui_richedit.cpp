@@ -22,7 +22,7 @@ namespace win::w32 {
 
 namespace {
 
-constexpr wchar_t kRichEditLibrary[] = L"\\msftedit.dll";
+constexpr wchar_t kRichEditLibrary[] = L"msftedit.dll";
 constexpr wchar_t kRichEditClass[] = L"RICHEDIT50W";
 
 struct NativeView {
@@ -42,13 +42,7 @@ std::unordered_map<Control*, NativeView>& Views() {
 // name: a DLL of that name beside Setup.exe must never load. Loaded once and
 // kept for the program's life (its window class lives in it).
 bool RichEditLibraryLoaded() {
-  static const bool loaded = [] {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
-    const std::wstring path = std::wstring(folder, length) + kRichEditLibrary;
-    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH) != nullptr;
-  }();
+  static const bool loaded = LoadSystemLibrary(kRichEditLibrary) != nullptr;
   return loaded;
 }
 

@@ -72,4 +72,11 @@ inline std::wstring WideCopy(const String& text) {
   return out;
 }
 
+namespace w32 {
+// A DLL of the system folder, loaded by its full path (name like
+// L"msftedit.dll"), never by its bare name: a DLL of that name beside
+// Setup.exe must never load. Null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+}  // namespace w32
+
 }  // namespace win

@@ -12,6 +12,7 @@
 #include "platform/picture.h"
 #include "screens/askinstallform.h"
 #include "screens/cancelconfirmform.h"
+#include "screens/cancelform.h"
 #include "screens/eulaform.h"
 #include "screens/finishform.h"
 #include "screens/installform.h"
@@ -100,6 +101,25 @@ TEST(Navigation, InstallConfirmationTakesTheProductNameOfTheChosenLanguage) {
   ASSERT_EQ(run.driver->WaitForm("FAskInstall"), "");
   run.Call([] { return 0; });  // the language notice has been handled
   EXPECT_EQ(run.Call([] { return FAskInstall->Caption(); }), u"Product German");
+}
+
+// The install screen's heading names the product in every "%P", when it is
+// built and again after a language switch, in the new language.
+TEST(Navigation, InstallHeadingNamesTheProductOfTheChosenLanguage) {
+  MiniPackage p;
+  p.SetupIni(kSetup);
+  p.Language("English", {"FInstall->lb_Install->Caption=Installing %P (%P)"});
+  p.Language("German", {"FInstall->lb_Install->Caption=%P wird installiert"});
+  p.SettingsIni({"[SpecifyLang]", "Language=English", "[Languages]", "English=EN", "German=DE", "[Series]",
+                 "Display=0"});
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  EXPECT_EQ(run.Call([] { return FInstall->lb_Install->Caption(); }), u"Installing Product English (Product English)");
+  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");
+  ASSERT_EQ(run.driver->Click("FWelcome", "bt_Next"), "");
+  ASSERT_EQ(run.driver->WaitForm("FEULA"), "");
+  run.Call([] { return 0; });  // the language notice has been handled
+  EXPECT_EQ(run.Call([] { return FInstall->lb_Install->Caption(); }), u"Product German wird installiert");
 }
 
 TEST(Navigation, CloseRequestOnAScreenEndsTheProgram) {
@@ -417,6 +437,38 @@ TEST_F(CancelRun, DeclinedRunGoesOnToTheFinish) {
   ASSERT_EQ(run->driver->WaitForm("FFinish"), "");
   EXPECT_EQ(steps, 40);
   EXPECT_FALSE(run->Call([] { return FInstall->Visible() || FCancelConfirm->Visible(); }));
+}
+
+// Ends at once, after posting its completion as the install worker does.
+class EndedWorker : public win::Thread {
+ public:
+  explicit EndedWorker(win::WindowHandle window) : window_(window) {}
+  void Execute() override { win::PostMessage(window_, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0); }
+
+ private:
+  win::WindowHandle window_;
+};
+
+// Cancel or a close request after the worker has ended, while its completion
+// still waits in the queue, does nothing: no question, nothing abandoned, and
+// the completion then leads to the finish.
+TEST(CancelAfterTheEnd, CancelBeforeTheCompletionIsHandledDoesNothing) {
+  MiniPackage p;
+  p.SetupIni(kSetup);
+  p.Language("English");
+  WizardRun run;
+  Hold(run);
+  const bool asked = run.Call([] {
+    FInstall->StartOwnedWorker(std::make_unique<EndedWorker>(FInstall->Handle()));
+    FInstall->Show();
+    while (!FInstall->WorkerFinished()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    FInstall->bt_Cancel->Click();
+    FInstall->Close();
+    return FCancelConfirm->Visible() || FInstall->Abandoned();
+  });
+  EXPECT_FALSE(asked);
+  ASSERT_EQ(run.driver->WaitForm("FFinish"), "");
+  EXPECT_FALSE(run.Call([] { return FCancelConfirm->Visible() || FCancel->Visible(); }));
 }
 
 // OK is final even while the worker has not yet reached its pause point:

@@ -159,6 +159,28 @@ TEST(StartUp, UninstallWithAnEmptyRecordAsksForConfirmation) {
   EXPECT_EQ(run.Call([] { return FPrepare->uninstallRecord.installDir; }), u"");
 }
 
+// The sound product keeps no user log, so its confirmation hides the box that
+// offers to delete it; the hidden box still counts, unticked.
+TEST(StartUp, UninstallConfirmationHidesTheUserLogBoxForTheSoundProduct) {
+  const struct Case {
+    const char* product;
+    bool boxShown;
+  } cases[] = {{"Zorvex3", true}, {"ZorvexTonalix", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.product);
+    MiniPackage p;
+    p.SetupIni({"%PROGRAM_FILES=Zorvex7", "%PROGRAM_EXEC=Zorvex7.exe", "%PROGRAM_VERSION=19.02.0005",
+                std::string("%REG_FODLER_PROGNAME=") + c.product, "%PUBLISHER=Zorvex"});
+    p.Language("English");
+    p.InstalledCopy(u"Zorvex", win::FromUtf8(c.product), u"19.02.0005", u"");
+    WizardRun run({u"uninstall"});
+    ASSERT_EQ(run.driver->WaitForm("FUninstallConfirm"), "");
+    EXPECT_EQ(run.driver->Expect("FUninstallConfirm", "ck_DeleteUserLog", "visible", c.boxShown ? "1" : "0"), "");
+    ASSERT_EQ(run.driver->Click("FUninstallConfirm", "bt_OK"), "");
+    EXPECT_FALSE(run.Call([] { return App->deleteUserData; }));
+  }
+}
+
 bool Running(uint32_t processId) {
   std::vector<win::ProcessEntry> processes;
   win::SnapshotProcesses(processes);

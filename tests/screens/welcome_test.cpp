@@ -5,6 +5,7 @@
 
 #include "app/prepareform.h"
 #include "platform/picture.h"
+#include "platform/system.h"
 #include "screens/eulaform.h"
 #include "screens/screens.h"
 #include "screens/welcomeform.h"
@@ -225,6 +226,9 @@ TEST(WelcomeList, MissingOrEmptyLanguageRootIsReported) {
 
 // A click switches every text at once; the other screens hear of it when the
 // user moves on, and only of switches made during the latest visit.
+// Clicking the chosen language again reloads nothing: the German file is
+// changed on disk after the first click, and only a real switch (English, then
+// German again) reads the change. Next then announces the switch once.
 TEST(WelcomeList, SwitchIsAnnouncedOnceWhenMovingOn) {
   MiniPackage p;
   Offer(p, {"English", "German"}, "English");
@@ -240,12 +244,19 @@ TEST(WelcomeList, SwitchIsAnnouncedOnceWhenMovingOn) {
       saved(m);
     });
   });
+  const std::string firstText = "Welcome (German) to Product German";
   ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
   ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");
-  EXPECT_EQ(run.driver->Expect("FWelcome", "lb_Welcome", "caption", "Welcome (German) to Product German"), "");
+  EXPECT_EQ(run.driver->Expect("FWelcome", "lb_Welcome", "caption", firstText), "");
   EXPECT_EQ(ReadList(run).highlighted, 1);
-  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");  // the chosen one again: no reload
+  p.Language("German", {"FEULA->rb_AgreeEULA->Caption=Ja", "FWelcome->lb_Welcome->Caption=Neu geladen"});
+  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");  // the chosen one again
+  EXPECT_EQ(run.Call([] { return win::ToUtf8(FWelcome->lb_Welcome->Caption()); }), firstText) << "reloaded";
   EXPECT_TRUE(ReadList(run).changed);
+  EXPECT_EQ(ReadList(run).highlighted, 1);
+  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages0"), "");
+  ASSERT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");  // a real switch reads the file
+  EXPECT_EQ(run.driver->Expect("FWelcome", "lb_Welcome", "caption", "Neu geladen"), "");
   ASSERT_EQ(run.driver->Click("FWelcome", "bt_Next"), "");
   ASSERT_EQ(run.driver->WaitForm("FEULA"), "");
   EXPECT_EQ(run.driver->Expect("FEULA", "rb_AgreeEULA", "caption", "Ja"), "");
@@ -336,6 +347,29 @@ TEST(WelcomeList, LogoKeepsTheLayoutFilesPlaceAfterASwitch) {
   ASSERT_EQ(run.driver->WaitForm("FEULA"), "");
   run.Call([] { return 0; });  // the language notice has been handled
   EXPECT_EQ(place(), (win::Point{300, 11}));
+}
+
+}  // namespace
+
+namespace {
+
+// A screen is sized and centred on its first activation only: moved by the
+// player and shown again, it stays where it was put, at its size.
+TEST(WelcomeScreen, SecondActivationKeepsThePlaceAndSize) {
+  MiniPackage p;
+  Offer(p, {"English", "German"}, "English", {}, {"[Series]", "Display=0"});
+  WizardRun run;
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  const win::Rect centred = run.Call([] { return FWelcome->BoundsRect(); });
+  EXPECT_EQ(centred.left, (win::ScreenWidth() - (centred.right - centred.left)) / 2);
+  const win::Rect moved{7, 9, 7 + centred.right - centred.left, 9 + centred.bottom - centred.top};
+  run.Call([moved] { FWelcome->SetBounds(moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top); });
+  ASSERT_EQ(run.driver->Click("FWelcome", "bt_Next"), "");
+  ASSERT_EQ(run.driver->WaitForm("FEULA"), "");
+  ASSERT_EQ(run.driver->Click("FEULA", "bt_Previous"), "");
+  ASSERT_EQ(run.driver->WaitForm("FWelcome"), "");
+  run.Call([] { return 0; });  // the activation has been handled
+  EXPECT_EQ(run.Call([] { return FWelcome->BoundsRect(); }), moved);
 }
 
 }  // namespace

@@ -118,7 +118,9 @@ TEST_F(SkinToggleTest, LookForEachState) {
   EXPECT_EQ(radioSkin.Composite().Pixel(21 + 1, 1 + 2), win::RGB(128, 0, 0));
 }
 
-TEST_F(SkinToggleTest, CaptionColoursFollowTheFontColourAndTheState) {
+// Loading the strip sets the normal, hover and pressed (checked) caption
+// colours to the font colour; disabled stays dark red.
+TEST_F(SkinToggleTest, LoadingTakesTheFontColourForTheCaption) {
   win::CheckBox* box = Make<win::CheckBox>(u"ck_Run", u"Go");
   win::RadioButton* radio = Make<win::RadioButton>(u"rb_Yes", u"Go");
   TskinCheckBox checkSkin(*box);
@@ -130,8 +132,70 @@ TEST_F(SkinToggleTest, CaptionColoursFollowTheFontColourAndTheState) {
   EXPECT_EQ(radioSkin.CaptionColor(), kCaption);
   box->Perform(win::kWmLButtonDown);
   EXPECT_TRUE(checkSkin.Pressed());
+  EXPECT_EQ(checkSkin.CaptionColor(), kCaption);
   box->Perform(win::kWmLButtonUp);
   EXPECT_FALSE(checkSkin.Pressed());
+}
+
+// The caption colour for each state, with a different colour for normal,
+// hover and pressed (checked), so the order in which the states win shows:
+// the check box prefers pressed to hover, the radio button prefers hover to
+// checked.
+template <class Skin>
+class ColouredToggle : public Skin {
+ public:
+  using Skin::Skin;
+  void SetCaptionColours(win::COLORREF normal, win::COLORREF hover, win::COLORREF on) {
+    this->normalColor_ = normal;
+    this->hoverColor_ = hover;
+    this->onColor_ = on;
+  }
+};
+
+TEST_F(SkinToggleTest, CaptionColourOrderOfTheStates) {
+  constexpr win::COLORREF kNormal = win::RGB(1, 2, 3);
+  constexpr win::COLORREF kHover = win::RGB(4, 5, 6);
+  constexpr win::COLORREF kOnColour = win::RGB(7, 8, 9);
+  constexpr win::COLORREF kDisabledColour = win::RGB(128, 0, 0);
+  struct Case {
+    const char* name;
+    bool hovered;
+    bool pressed;
+    bool checked;
+    bool enabled;
+    win::COLORREF checkBox;
+    win::COLORREF radioButton;
+  } const cases[] = {
+      {"idle", false, false, false, true, kNormal, kNormal},
+      {"hovered", true, false, false, true, kHover, kHover},
+      {"pressed", false, true, false, true, kOnColour, kNormal},
+      {"pressed under the mouse", true, true, false, true, kOnColour, kHover},
+      {"checked", false, false, true, true, kNormal, kOnColour},
+      {"checked under the mouse", true, false, true, true, kHover, kHover},
+      {"disabled, checked, pressed, hovered", true, true, true, false, kDisabledColour, kDisabledColour},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    win::CheckBox* box = Make<win::CheckBox>(u"ck_Run", u"Go");
+    win::RadioButton* radio = Make<win::RadioButton>(u"rb_Yes", u"Go");
+    ColouredToggle<TskinCheckBox> checkSkin(*box);
+    ColouredToggle<TskinRadioButton> radioSkin(*radio);
+    ASSERT_TRUE(checkSkin.LoadSkin(kCheckPath, nullptr, 5, 0, 0));
+    ASSERT_TRUE(radioSkin.LoadSkin(kRadioPath, nullptr, 5));
+    checkSkin.SetCaptionColours(kNormal, kHover, kOnColour);
+    radioSkin.SetCaptionColours(kNormal, kHover, kOnColour);
+    for (win::ButtonControl* control : std::initializer_list<win::ButtonControl*>{box, radio}) {
+      control->SetChecked(c.checked);
+      if (c.hovered) control->Perform(win::kWmMouseMove);
+      if (c.pressed) control->Perform(win::kBmSetState, 1);
+      control->SetEnabled(c.enabled);
+    }
+    EXPECT_EQ(checkSkin.CaptionColor(), c.checkBox);
+    EXPECT_EQ(radioSkin.CaptionColor(), c.radioButton);
+    // The caption is drawn in that colour.
+    box->Repaint();
+    EXPECT_EQ(checkSkin.Composite().Pixel(21 + 1, 1 + 2), c.checkBox);
+  }
 }
 
 TEST_F(SkinToggleTest, DrawsOverACopyOfTheBackgroundAtItsPosition) {

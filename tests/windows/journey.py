@@ -436,6 +436,67 @@ def check_screen_reader(machine, wine, out, failures):
                                                               " " + state if state else ""))
 
 
+# A long licence for the rich-edit check: a bold title, sixty clauses, and a
+# bordered two-row table at its end.
+def long_licence():
+    border = "".join("\\clbrdr%s\\brdrs\\brdrw10" % side for side in "tlbr")
+    row = "\\trowd\\trgaph108\\trleft0" + border + "\\cellx3000" + border + "\\cellx6000"
+    rtf = ["{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Tahoma;}}\\f0\\fs18 ",
+           "{\\b\\fs24 Licence agreement}\\par "]
+    rtf += ["%d. Clause %d of the agreement.\\par " % (i, i) for i in range(1, 61)]
+    rtf += [row + "\\pard\\intbl Item\\cell Terms\\cell\\row ",
+            row + "\\pard\\intbl Support\\cell Two years\\cell\\row ", "\\pard End of the licence.\\par }"]
+    return "".join(rtf)
+
+
+# The licence view's place on its screen (the layout's re_EULA).
+LICENCE_VIEW = (192, 72, 192 + 416, 72 + 262)
+
+
+def grid_lines(path):
+    """Rows of the licence view in a screenshot that hold a dark horizontal
+    line of at least 200 pixels: the table's borders."""
+    from PIL import Image  # noqa: E402 (only the Windows suite needs it)
+    view = Image.open(path).convert("L").crop(LICENCE_VIEW)
+    width, height = view.size
+    pixels = view.load()
+    rows = []
+    for y in range(height):
+        run = longest = 0
+        for x in range(width - 20):  # not the scroll bar
+            run = run + 1 if pixels[x, y] < 96 else 0
+            longest = max(longest, run)
+        if longest >= 200:
+            rows.append(y)
+    return rows
+
+
+def check_licence(machine, wine, package, out, failures):
+    """A long licence is read to its end in the system's rich-edit control,
+    by the thumb and by the End key, and its table is drawn as a grid."""
+    copy = machine.host_path("C:\\LicenceCheck")
+    shutil.copytree(package, copy)
+    for language in os.listdir(os.path.join(copy, "EULA")):
+        with open(os.path.join(copy, "EULA", language, "Service.rtf"), "w", encoding="ascii") as f:
+            f.write(long_licence())
+    shots = os.path.join(out, "wine")
+    try:
+        wine.run_script(os.path.join(HERE, "journey", "7-licence.script"), "C:\\LicenceCheck\\Setup.exe", [],
+                        shots, "licence")
+    except wm.Failure as e:
+        failures.check(False, "licence: %s" % e)
+        return
+    finally:
+        shutil.rmtree(copy, ignore_errors=True)
+    lines = {name: grid_lines(os.path.join(shots, "licence-%s.png" % name))
+             for name in ("top", "dragged", "home", "end")}
+    log("   licence view, rows with a table border: %s" % lines)
+    failures.check(not lines["top"], "licence: no table at the top")
+    failures.check(not lines["home"], "licence: Home goes back to the top")
+    failures.check(len(lines["dragged"]) >= 3, "licence: the thumb dragged to the end shows the table's grid")
+    failures.check(len(lines["end"]) >= 3, "licence: End shows the table's grid")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--host-build", required=True)
@@ -528,6 +589,8 @@ def main():
         # While no copy is installed, so the welcome screen comes first.
         log("== screen reader")
         check_screen_reader(machine, wine, out, failures)
+        log("== licence")
+        check_licence(machine, wine, win_package, out, failures)
         phase("install", "1-install.script", package_setup, [], check_installed)
         phase("uninstall", "2-uninstall.script", uninstall_string, [], check_removed)
         phase("second-install", "3-install-plain.script", package_setup, [], check_installed)

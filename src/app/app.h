@@ -9,6 +9,7 @@
 #include "platform/ini.h"
 #include "platform/strings.h"
 #include "skin/cmnstringprocessunit.h"
+#include "app/run_log.h"
 #include "text/language_management.h"
 
 // RunState values.
@@ -96,6 +97,8 @@ class TApp : public TlanguageManagement {
   std::unique_ptr<win::MemIniFile> settingsStore;  // Settings.ini; null when missing
   std::unique_ptr<win::MemIniFile> setupStore;     // Setup.ini; never null
   std::unique_ptr<win::MemIniFile> layoutStore;    // UI.txt; null when missing
+  RunLog log;          // open when the run keeps a log
+  RunOutcome outcome;  // the exit code of a silent run
 };
 
 // Expands a registry key template: an empty value is first read from the store

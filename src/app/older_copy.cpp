@@ -27,6 +27,7 @@ constexpr char16_t kKindFolder[] = u"Folder";
 // The mode word of the old uninstaller's command line, and what it becomes.
 constexpr char16_t kUninstallWord[] = u"uninstall";
 constexpr char16_t kUninstallAnywayWord[] = u"uninstallanyway";
+constexpr char16_t kSilentUninstallWord[] = u"silentuninstall";
 
 // Versions between which an old mouse uninstaller lacks its language files.
 constexpr char16_t kPatchAfter[] = u"16.12.0018";
@@ -225,7 +226,7 @@ void RemoveOldTraces(const TApp& app, const UninstallRecord& record) {
 }
 
 ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion, OlderCopyState& state,
-                                const ShowMessageFn& showMessage) {
+                                const ShowMessageFn& showMessage, OldUninstallerRun how) {
   const String publisher = app.SetupValue(kKeyPublisher);
   const String registryName = app.SetupValue(kKeyRegFolderName);
   String command = ReadUninstallEntryValue(app, kUninstallStringValue);
@@ -268,7 +269,8 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
   }
 
   if (runOld) {
-    command = win::ReplaceAll(command, kUninstallWord, kUninstallAnywayWord);
+    command = win::ReplaceAll(command, kUninstallWord,
+                              how == OldUninstallerRun::kSilent ? kSilentUninstallWord : kUninstallAnywayWord);
     // A failure to start is not reported: the entry then stays, and that is.
     RunAndWait(command, win::kCreateNewConsole);
     if (!ReadUninstallEntryValue(app, kUninstallStringValue).empty()) return ReplaceOutcome::kStillInstalled;

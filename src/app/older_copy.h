@@ -29,6 +29,11 @@ struct OlderCopyState {
   String newUninstallerPath;  // this program's copy in the old uninstaller's folder
 };
 
+// How an older copy's own uninstaller runs: with its screens
+// ("uninstallanyway": no question, its progress and finish screens) or, for a
+// silent install, with none ("silentuninstall").
+enum class OldUninstallerRun { kWithScreens, kSilent };
+
 enum class ReplaceOutcome {
   kRemoved,         // go on as a fresh install
   kStillInstalled,  // the old uninstaller left its entry behind (error 502)
@@ -50,7 +55,8 @@ String RecordFolderPart(const String& value);
 // Removes the older copy; runs on the user-interface thread, which waits
 // while an old uninstaller runs. Developer messages go to showMessage.
 ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion, OlderCopyState& state,
-                                const ShowMessageFn& showMessage);
+                                const ShowMessageFn& showMessage,
+                                OldUninstallerRun how = OldUninstallerRun::kWithScreens);
 
 // The pieces, for tests.
 bool ReadOlderCopyRecord(const TApp& app, const String& publisher, const String& registryName,

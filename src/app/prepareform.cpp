@@ -2,11 +2,13 @@
 
 #include "app/app.h"
 #include "app/installed_copy.h"
+#include "app/run_arguments.h"
 #include "install/device_data.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "screens/askform.h"
+#include "screens/installform.h"
 #include "screens/screens.h"
 #include "screens/uninstallconfirmform.h"
 #include "screens/uninstallform.h"
@@ -37,6 +39,7 @@ String RunModeOfArgument(const String& argument) {
   if (argument == u"silentuninstall") return kRunModeSilentUninstall;
   if (argument == u"upgrade") return kRunModeUpgrade;
   if (argument == u"onlineupdater") return kRunModeOnlineUpdater;
+  if (argument == u"silentinstall") return kRunModeSilentInstall;
   return kRunModeInstall;
 }
 
@@ -106,6 +109,12 @@ bool TFPrepare::ScreenMessage(win::Message& message) {
 }
 
 void TFPrepare::ShowErrorBox(int number) {
+  switch (number) {
+    case 101: App->outcome.Fail(ExitCode::kPackageUnusable); break;
+    case 102: App->outcome.Fail(ExitCode::kNewerInstalled); break;
+    case 201: App->outcome.Fail(ExitCode::kNothingInstalled); break;
+    default: break;
+  }
   String digits = win::IntToStr(number);
   while (digits.size() < 3) digits.insert(digits.begin(), u'0');
   win::GetApplication().MessageBox(win::GetDesktopWindow(), Text(u"MSG_" + digits) + u" (" + digits + u")",
@@ -186,14 +195,26 @@ void TFPrepare::ShowWelcome() {
 void TFPrepare::DecideVersion() {
   App->RunState = kRunStateUndecided;
   App->RunState = DecideRunState(*App, installed);
+  const bool silent = RunMode == kRunModeSilentInstall;
+  App->log.Write(u"version decision: package " + App->SetupValue(kKeyProgramVersion) + u", installed " +
+                 (installed.versionFound ? installed.installedVersion : String(u"none")) + u": " +
+                 (App->RunState == kRunStateFreshInstall     ? u"fresh install"
+                  : App->RunState == kRunStateOlderInstalled ? u"replace the installed copy"
+                                                             : u"a newer version is installed"));
   switch (App->RunState) {
     case kRunStateFreshInstall:
       HandOver();
-      ShowWelcome();
+      if (silent) {
+        StartSilentInstall();
+      } else {
+        ShowWelcome();
+      }
       break;
     case kRunStateOlderInstalled:
-      // A question closed without an answer counts as Cancel.
-      if (FAsk->Ask(Text(QuestionKey(installed))) == TFAsk::kResultCancel) {
+      // A question closed without an answer counts as Cancel. A silent
+      // install replaces the older or same copy without asking.
+      if (!silent && FAsk->Ask(Text(QuestionKey(installed))) == TFAsk::kResultCancel) {
+        App->log.Write(u"the player kept the installed copy");
         EndProgram();
         return;
       }
@@ -223,13 +244,48 @@ void TFPrepare::ReplaceOlderCopyAndGoOn() {
   const auto showMessage = [&application](const String& text) { application.ShowMessage(text); };
   // What could not be saved is not handed to an uninstaller: the older copy
   // stays, as when its uninstaller fails.
-  if (!SaveInstalledDeviceData() ||
-      ReplaceOlderCopy(*App, installed.installedVersion, olderCopy, showMessage) == ReplaceOutcome::kStillInstalled) {
-    application.MessageBox(win::GetDesktopWindow(), Text(u"MSG_502"), App->productName, win::kMbOk);
-    EndProgram();
+  // A silent install runs the old uninstaller silently too, so that no
+  // screen waits for a click.
+  const bool silent = RunMode == kRunModeSilentInstall;
+  const OldUninstallerRun how = silent ? OldUninstallerRun::kSilent : OldUninstallerRun::kWithScreens;
+  if (!SaveInstalledDeviceData()) {
+    App->log.Write(u"the installed copy's device data could not be saved; it is not removed");
+  } else if (ReplaceOlderCopy(*App, installed.installedVersion, olderCopy, showMessage, how) ==
+             ReplaceOutcome::kStillInstalled) {
+    App->log.Write(u"the installed copy's uninstaller left it installed");
+  } else {
+    App->log.Write(u"the installed copy was removed");
+    HandOver();
+    App->RunState = kRunStateFreshInstall;
+    if (silent) {
+      StartSilentInstall();
+    } else {
+      ShowWelcome();
+    }
     return;
   }
-  HandOver();
-  App->RunState = kRunStateFreshInstall;
-  ShowWelcome();
+  App->outcome.Fail(ExitCode::kOlderNotRemoved);
+  application.MessageBox(win::GetDesktopWindow(), Text(u"MSG_502"), App->productName, win::kMbOk);
+  EndProgram();
+}
+
+void TFPrepare::StartSilentInstall() {
+  const String asked = ReadRunArguments(win::CommandLineArguments()).language;
+  if (!asked.empty()) {
+    String name;
+    for (const String& line : FWelcome->ShownLanguages) {
+      const size_t equals = line.find(u'=');
+      if (equals != String::npos && win::LowerCase(line.substr(0, equals)) == win::LowerCase(asked))
+        name = line.substr(0, equals);
+    }
+    if (name.empty()) {
+      App->outcome.Fail(ExitCode::kPackageUnusable);
+      App->log.Write(u"the package has no language \"" + asked + u"\"; nothing is installed");
+      EndProgram();
+      return;
+    }
+    FWelcome->SwitchLanguage(name);
+  }
+  App->log.Write(u"language: " + App->languageName);
+  FInstall->StartWorker();
 }

@@ -20,6 +20,8 @@ inline constexpr char16_t kRunModeOnlineUpdater[] = u"OnlineUpdater";
 inline constexpr char16_t kRunModeUninstall[] = u"Uninstall";
 inline constexpr char16_t kRunModeUninstallAnyway[] = u"UninstallAnyway";
 inline constexpr char16_t kRunModeSilentUninstall[] = u"SilentUninstall";
+// Installs with no screen at all, for deployment tools (see StartSilentInstall).
+inline constexpr char16_t kRunModeSilentInstall[] = u"SilentInstall";
 
 // The RunMode of a lower-cased first command-line argument.
 String RunModeOfArgument(const String& argument);
@@ -67,6 +69,11 @@ class TFPrepare : public TWizardForm {
   // when something could not be saved.
   bool SaveInstalledDeviceData();
   void ShowWelcome();
+  // The install of a "silentinstall" run: in the language asked for by
+  // lang= (else the one the wizard would start in), the install worker
+  // without its screen, then the finish screen's records; the program it
+  // installed is not started.
+  void StartSilentInstall();
 };
 
 extern TFPrepare* FPrepare;

@@ -29,6 +29,9 @@ constexpr char16_t kCopyFailed[] = u"Copy Failed!! (Install)";
 constexpr char16_t kCopyFailedClose[] = u"InstallWizard Close. Please try again.";
 constexpr char16_t kLineBreak[] = u"\r\n";
 
+// One line of the run's log (when the run keeps one).
+void LogStage(StringView text) { App->log.Write(u"stage: " + String(text)); }
+
 bool IsCompressedFolder(const String& folder) {
   // The raw value is tested, so a failed query (all bits set) passes.
   const uint32_t attributes = win::GetFileAttributes(folder);
@@ -62,6 +65,7 @@ void TInstallThread::Run() {
   // These steps run in every case, also after a failed uninstaller folder:
   // the saved device data must go back.
   RestoreDeviceData(ctx);
+  LogStage(u"device data restored");
 
   const String productFolder = ctx.Setup(kKeyProgramFiles);
   const String userLogs =
@@ -88,6 +92,8 @@ void TInstallThread::Run() {
 }
 
 void TInstallThread::EndRunAfterFailure(const String& errorText) {
+  App->outcome.Fail(ExitCode::kInstallFailed);
+  LogStage(u"the install stops: " + (errorText.empty() ? String(u"the uninstaller folder could not be made") : errorText));
   outputs_.ShowMessage(errorText.empty() ? String(kCopyFailed) + kLineBreak + kCopyFailedClose
                                          : errorText + kLineBreak + kCopyFailedAfterError);
   Terminate();
@@ -113,6 +119,7 @@ void TInstallThread::RunStages() {
   // S3
   outputs_.SetProgress(0);
   BackupDeviceData(ctx);
+  LogStage(u"device data backed up");
   outputs_.SetProgress(10);
 
   // S4. A program or updater folder reached through a junction or symbolic
@@ -125,14 +132,26 @@ void TInstallThread::RunStages() {
     return;
   }
   const StringList failedCopies = CopyProgramFiles(ctx);
-  if (!failedCopies.empty()) outputs_.ShowMessage(CopyFailureMessage(ctx, failedCopies));
+  if (failedCopies.empty()) {
+    LogStage(u"program files copied to " + app.programFolder);
+  } else {
+    // The run goes on, but it did not install everything.
+    App->outcome.Fail(ExitCode::kInstallFailed);
+    LogStage(u"program files copied; " + win::IntToStr(static_cast<int64_t>(failedCopies.size())) +
+             u" could not be copied:");
+    for (const String& path : failedCopies) LogStage(u"  not copied: " + path);
+    outputs_.ShowMessage(CopyFailureMessage(ctx, failedCopies));
+  }
 
   // S5
   const String registryName = ctx.AppSetup(kKeyRegFolderName);
-  if (registryName == kProductMouse)
+  if (registryName == kProductMouse) {
     MigrateMouseUserData(ctx);
-  else if (registryName == kProductKeyboard)
+    LogStage(u"user data of older generations migrated");
+  } else if (registryName == kProductKeyboard) {
     MigrateKeyboardUserData(ctx);
+    LogStage(u"user data of older generations migrated");
+  }
 
   // S6
   const UninstallerFolderResult uninstaller = BuildUninstallerFolder(ctx);
@@ -140,28 +159,38 @@ void TInstallThread::RunStages() {
     EndRunAfterFailure(uninstaller.errorText);
     return;
   }
+  LogStage(uninstaller.ok ? u"uninstaller folder made: " + app.uninstallerFolder
+                          : u"uninstaller folder incomplete: " + uninstaller.errorText);
 
   // S7
   outputs_.SetProgress(0);
   WriteUninstallEntry(ctx);
+  LogStage(u"Add/Remove Programs entry written");
   outputs_.SetProgress(20);
 
   // S8
-  if (registryName != kProductEsport) WriteStartupEntry(ctx);
+  if (registryName != kProductEsport) {
+    WriteStartupEntry(ctx);
+    LogStage(u"start-up entry written");
+  }
   outputs_.SetProgress(40);
 
   // S9
   CreateShortcuts(ctx, publisherFolder, ctx.UninstallText(kTextProgramsFolder));
+  LogStage(u"shortcuts made");
   outputs_.SetProgress(60);
 
   // S10
   WriteProductRecord(ctx);
+  LogStage(u"product record written");
   outputs_.SetProgress(80);
 
   // S11
   WriteUninstallerLanguage(ctx);
+  LogStage(u"uninstaller language written");
   outputs_.SetProgress(100);
 
   // S12
   ApplyFolderRights(FolderRightsVariant::kUninstaller, app.uninstallerFolder, ctx);
+  LogStage(u"uninstaller folder rights set");
 }

@@ -1,7 +1,11 @@
 #include "install/registry_entries.h"
 
+#include <cstdio>
+
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/thread.h"
+#include "util/xfunctions.h"
 
 namespace {
 
@@ -14,6 +18,7 @@ constexpr char16_t kTextPublisher[] = u"PUBLISHER";
 constexpr char16_t kTextUrl[] = u"URL";
 
 constexpr char16_t kUninstallArgument[] = u" uninstall";
+constexpr char16_t kQuietUninstallArgument[] = u" silentuninstall";
 constexpr char16_t kStartupArgument[] = u" Minimum";
 constexpr char16_t kManualPresent[] = u"1";
 
@@ -38,6 +43,11 @@ class WritableKey {
     if (registry_.KeyExists(name)) return;
     registry_.WriteString(name, value);
   }
+  void Write(const String& name, uint32_t value) {
+    win::PausePoint();
+    if (registry_.KeyExists(name)) return;
+    registry_.WriteInteger(name, value);
+  }
   bool SubKeyExists(const String& name) { return registry_.KeyExists(name); }
   void WriteAlways(const String& name, const String& value) {
     win::PausePoint();
@@ -48,6 +58,20 @@ class WritableKey {
   win::Registry registry_;
   bool open_ = false;
 };
+
+// The local date as Windows' settings page reads InstallDate: yyyyMMdd.
+String InstallDate() {
+  const win::SystemTime today = win::GetLocalTime();
+  char text[16];
+  std::snprintf(text, sizeof text, "%04u%02u%02u", today.year, today.month, today.day);
+  return win::FromUtf8(text);
+}
+
+// Kilobytes, rounded up, as the size column of the installed programs shows.
+uint32_t KilobytesOf(uint64_t bytes) {
+  const uint64_t kilobytes = (bytes + 1023) / 1024;
+  return kilobytes > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(kilobytes);
+}
 
 }  // namespace
 
@@ -68,6 +92,13 @@ void WriteUninstallEntry(const InstallContext& ctx) {
   key.Write(kValueDisplayVersion, ctx.Setup(kKeyProgramVersion));
   key.Write(kValuePublisher, ctx.UninstallText(kTextPublisher));
   key.Write(kValueUrlInfoAbout, ctx.UninstallText(kTextUrl));
+  // What deployment tools and the settings page read besides.
+  key.Write(kValueInstallLocation, ctx.app.installRootFolder);
+  key.Write(kValueEstimatedSize, KilobytesOf(FolderTreeBytes(ctx.app.programFolder)));
+  key.Write(kValueQuietUninstallString, Quoted(ctx.app.uninstallerExecPath) + kQuietUninstallArgument);
+  key.Write(kValueNoModify, 1u);
+  key.Write(kValueNoRepair, 1u);
+  key.Write(kValueInstallDate, InstallDate());
 }
 
 void WriteStartupEntry(const InstallContext& ctx) {

@@ -11,6 +11,12 @@ inline constexpr char16_t kValueDisplayIcon[] = u"DisplayIcon";
 inline constexpr char16_t kValueDisplayVersion[] = u"DisplayVersion";
 inline constexpr char16_t kValuePublisher[] = u"Publisher";
 inline constexpr char16_t kValueUrlInfoAbout[] = u"URLInfoAbout";
+inline constexpr char16_t kValueInstallLocation[] = u"InstallLocation";
+inline constexpr char16_t kValueEstimatedSize[] = u"EstimatedSize";  // DWORD, KB of the program folder
+inline constexpr char16_t kValueQuietUninstallString[] = u"QuietUninstallString";
+inline constexpr char16_t kValueNoModify[] = u"NoModify";  // DWORD 1
+inline constexpr char16_t kValueNoRepair[] = u"NoRepair";  // DWORD 1
+inline constexpr char16_t kValueInstallDate[] = u"InstallDate";  // yyyyMMdd
 
 // Value names of the product record.
 inline constexpr char16_t kValueUninstExeDir[] = u"UninstExeDir";

@@ -69,6 +69,11 @@ struct SystemTime {
 // Last-write time of a file opened for reading with read sharing, converted to
 // UTC system time (CreateFileW + GetFileTime + FileTimeToSystemTime).
 bool GetFileLastWriteTime(const String& path, SystemTime& time);
+// The local date and time now (GetLocalTime).
+SystemTime GetLocalTime();
+// The account's folder for temporary files, with a trailing "\" (GetTempPathW:
+// %TEMP%, normally the profile's AppData\Local\Temp).
+String GetTempPath();
 
 // Whole-file helpers for the program's own small files (ini files, logs,
 // markers). Write creates or truncates the file.
@@ -82,6 +87,7 @@ bool WriteFileBytes(const String& path, const std::string& bytes);
 struct FindData {
   String name;
   uint32_t attributes = 0;
+  uint64_t size = 0;  // of a file, in bytes
 };
 
 class FindFile {

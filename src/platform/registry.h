@@ -40,6 +40,8 @@ class Registry {
   // Values of the open key. ReadString of an absent value gives "".
   String ReadString(const String& name);
   bool WriteString(const String& name, const String& value);
+  // A REG_DWORD value (the toolkit's WriteInteger).
+  bool WriteInteger(const String& name, uint32_t value);
   bool ValueExists(const String& name);
   bool DeleteValue(const String& name);
   StringList GetValueNames();
@@ -53,6 +55,8 @@ class Registry {
   bool DeleteKey(const String& key);
 
  private:
+  bool SetValue(const String& name, uint32_t type, const String& data);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

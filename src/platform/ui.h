@@ -908,6 +908,10 @@ class Application {
   // A system message box: owner window (0 or the desktop for none), text,
   // caption, kMb* flags; returns the kId* of the button pressed.
   int MessageBox(WindowHandle owner, StringView text, StringView caption, uint32_t flags);
+  // Hands the caption and text of every later message box (ShowMessage's
+  // too) to log; with `instead` no box is shown and each answers OK, for a
+  // run without screens. An empty log ends both.
+  void LogMessageBoxes(std::function<void(StringView caption, StringView text)> log, bool instead);
 
   // Milliseconds of the application clock (steady, from start).
   uint64_t Now() const;

@@ -33,6 +33,8 @@ struct Application::Impl {
   uint64_t timerSequence = 0;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   std::vector<Form*> shownOrder;  // visible forms, most recently shown last
+  std::function<void(StringView caption, StringView text)> messageLog;
+  bool messagesOnlyLogged = false;
 };
 
 Application::Application() : impl_(std::make_unique<Impl>()) {}
@@ -321,7 +323,14 @@ void Application::ShowMessage(StringView text) {
   MessageBox(0, text, Title(), kMbOk);
 }
 
+void Application::LogMessageBoxes(std::function<void(StringView caption, StringView text)> log, bool instead) {
+  impl_->messageLog = std::move(log);
+  impl_->messagesOnlyLogged = instead && impl_->messageLog != nullptr;
+}
+
 int Application::MessageBox(WindowHandle owner, StringView text, StringView caption, uint32_t flags) {
+  if (impl_->messageLog) impl_->messageLog(caption, text);
+  if (impl_->messagesOnlyLogged) return kIdOk;
   if (!impl_->attached) BindToCurrentThread();
   return backend::ShowMessageBox(*this, owner, text, caption, flags);
 }

@@ -109,7 +109,7 @@ void TFFinish::FormShow() {
     for (win::Label* other : {lb_Finish_Uninstall, lb_FinishUninstallNotes, lb_Finish_Upgrade, lb_FinishUpgradeNotes})
       other->Hide();
     if (setup) ck_StartProgram->SetChecked(SetupFileValue(setup.get(), kExeAfterInstall) == u"1");
-    WriteInstallRecords(SetupFileValue(setup.get(), kKeyProgramData));
+    WriteInstallRecords();
   } else if (runMode == kRunModeUninstall || runMode == kRunModeUninstallAnyway) {
     for (win::Control* hidden : std::initializer_list<win::Control*>{ck_StartProgram, lb_Finish_Install,
                                                                       lb_FinishInstallNotes, lb_Finish_Upgrade,
@@ -129,7 +129,9 @@ void TFFinish::FormShow() {
   }
 }
 
-void TFFinish::WriteInstallRecords(const String& programData) {
+void TFFinish::WriteInstallRecords() {
+  const auto setup = OpenSetupFile();
+  const String programData = SetupFileValue(setup.get(), kKeyProgramData);
   const String log = App->programFolder + u"\\" + kInstalledLogName;
   if (win::WriteFileBytes(log, std::string())) win::SetFileAttributes(log, win::kFileAttributeNormal);
 

@@ -29,6 +29,10 @@ class TFFinish : public TWizardForm {
   win::Button* bt_Finish;
 
   void bt_FinishClick();
+  // What an install's finish leaves: an empty Installed.log in the program
+  // folder and, when the series screen is on, the chosen series in the
+  // product's Project.ini.
+  void WriteInstallRecords();
 
  protected:
   bool ScreenMessage(win::Message& message) override;
@@ -38,7 +42,6 @@ class TFFinish : public TWizardForm {
   void FormActivate();
   void FormShow();
   void ApplyTexts();
-  void WriteInstallRecords(const String& programData);
 
   std::unique_ptr<TskinButton> skinFinish_;
   std::unique_ptr<TskinCheckBox> skinStart_;

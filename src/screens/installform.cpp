@@ -1,6 +1,7 @@
 #include "screens/installform.h"
 
 #include "app/app.h"
+#include "app/prepareform.h"
 #include "install/installthread.h"
 #include "screens/cancelconfirmform.h"
 #include "screens/finishform.h"
@@ -42,7 +43,9 @@ void TFInstall::ApplyTexts() {
   LoadBannerAndLogo();
 }
 
-void TFInstall::FormShow() {
+void TFInstall::FormShow() { StartWorker(); }
+
+void TFInstall::StartWorker() {
   if (WorkerStarted()) return;
   StartOwnedWorker(std::make_unique<TInstallThread>(Outputs(*lb_InstallProc, *pb_Installation)));
 }
@@ -53,6 +56,13 @@ bool TFInstall::ScreenMessage(win::Message& message) {
     if (Abandoned()) return true;
     // The run is complete: a cancel question still up has nothing left to stop.
     if (FCancelConfirm->Visible()) FCancelConfirm->Hide();
+    if (FPrepare->RunMode == kRunModeSilentInstall) {
+      // No finish screen: its records are written, nothing is started.
+      FFinish->WriteInstallRecords();
+      App->log.Write(u"install finished");
+      EndProgram();
+      return true;
+    }
     Hide();
     FFinish->Show();
     return true;

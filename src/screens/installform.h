@@ -18,6 +18,9 @@ class TFInstall : public TWorkerScreen {
   win::Button* bt_Cancel;
 
   void bt_CancelClick() { CancelRequest(); }
+  // Starts the install worker unless it runs already (on the first show, or
+  // without showing the screen in a silent install).
+  void StartWorker();
 
  protected:
   bool ScreenMessage(win::Message& message) override;

@@ -70,6 +70,12 @@ TUninstallThread::~TUninstallThread() = default;
 
 void TUninstallThread::Execute() { Run(); }
 
+void TUninstallThread::StepDone(const char16_t* status, int progress) {
+  outputs_.SetStatus(status);
+  outputs_.SetProgress(progress);
+  App->log.Write(u"stage: " + String(status));
+}
+
 void TUninstallThread::Run() {
   if (App == nullptr) return;  // no application object: nothing to go by
   TApp& app = *App;
@@ -81,14 +87,12 @@ void TUninstallThread::Run() {
   // 2: an empty name would be the key's default value, which is not ours.
   if (registryName != kProductEsport && !record_.execOnBoot.empty())
     DeleteUserValue(app.startupKey, false, record_.execOnBoot);
-  outputs_.SetStatus(kRemoveRegOnBoot);
-  outputs_.SetProgress(20);
+  StepDone(kRemoveRegOnBoot, 20);
 
   // 3: without a name the key would be the Uninstall key itself.
   if (!win::ExcludeTrailingBackslash(record_.uninstRegFolder).empty())
     DeleteMachineKey(u"", false, app.uninstallKey + record_.uninstRegFolder);
-  outputs_.SetStatus(kRemoveRegOnAddRemove);
-  outputs_.SetProgress(40);
+  StepDone(kRemoveRegOnAddRemove, 40);
 
   // 4
   DeleteLink(record_.linkProgramsExec);
@@ -97,20 +101,18 @@ void TUninstallThread::Run() {
   DeleteLink(record_.linkDesktopExec);
   RemoveLinkFolders(record_.linkProgramsExec);
   win::SHChangeNotify(win::kShcneAssocChanged, win::kShcnfIdList);
-  outputs_.SetStatus(kRemoveLinks);
-  outputs_.SetProgress(60);
+  StepDone(kRemoveLinks, 60);
 
   // 5
   DeleteProductKey(record_.key);
-  outputs_.SetStatus(kRemoveRegOnProgramFolder);
-  outputs_.SetProgress(80);
+  StepDone(kRemoveRegOnProgramFolder, 80);
 
   // 6
   if (!record_.installDir.empty())
     RemoveInstallFolder(record_.installDir, FolderRemovalFor(registryName, app.deleteUserData), outputs_);
-  outputs_.SetStatus(kRemoveProgramFolder);
-  outputs_.SetProgress(100);
+  StepDone(kRemoveProgramFolder, 100);
 
   // 7
+  app.log.Write(u"uninstall finished");
   win::PostMessage(outputs_.window, win::RegisterWindowMessage(kUninstallFinishedMessage), 0, 0);
 }

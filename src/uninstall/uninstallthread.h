@@ -33,6 +33,9 @@ class TUninstallThread : public win::Thread {
   void Execute() override;
 
  private:
+  // A step's status text on the screen and in the run's log, and the bar.
+  void StepDone(const char16_t* status, int progress);
+
   WorkerOutputs outputs_;
   UninstallRecord record_;
 };

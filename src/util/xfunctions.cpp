@@ -157,6 +157,17 @@ int CountFolderEntries(const String& folder) {
   return count;
 }
 
+uint64_t FolderTreeBytes(const String& folder) {
+  uint64_t bytes = 0;
+  const String base = win::IncludeTrailingBackslash(folder);
+  ForEachEntry(base, [&](const win::FindData& entry) {
+    if (IsLink(entry)) return true;  // what a link leads to is not this folder's
+    bytes += IsFolder(entry) ? FolderTreeBytes(base + entry.name) : entry.size;
+    return true;
+  });
+  return bytes;
+}
+
 int ListFolderEntries(const String& folder, const String& kind, const String& extension,
                       StringList& list, const String& exclude) {
   const bool folders = kind == kKindFolder;

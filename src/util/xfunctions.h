@@ -32,6 +32,8 @@ void CopyFolderTreeStopOnError(const String& source, const String& destination,
 void DeleteFolderContents(const String& folder, win::StatusLine* status,
                           win::ProgressIndicator* bar);
 int CountFolderEntries(const String& folder);
+// The bytes of every file below folder; links are not followed.
+uint64_t FolderTreeBytes(const String& folder);
 int ListFolderEntries(const String& folder, const String& kind, const String& extension,
                       StringList& list, const String& exclude);
 void ForceFolderChain(const String& path, const String& baseFolder, bool emptyFirst);

@@ -33,6 +33,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/shell.h"
 #include "platform/sim/access.h"
 #include "platform/sim/acl_store.h"
 #include "platform/sim/file_hooks.h"
@@ -655,6 +656,29 @@ bool GetFileLastWriteTime(const String& path, SystemTime& time) {
   time.second = static_cast<uint16_t>(t.tm_sec);
   time.milliseconds = static_cast<uint16_t>(st.st_mtim.tv_nsec / 1000000);
   return sim::Succeed();
+}
+
+SystemTime GetLocalTime() {
+  struct timespec now {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  struct tm t {};
+  localtime_r(&now.tv_sec, &t);
+  SystemTime time;
+  time.year = static_cast<uint16_t>(t.tm_year + 1900);
+  time.month = static_cast<uint16_t>(t.tm_mon + 1);
+  time.dayOfWeek = static_cast<uint16_t>(t.tm_wday);
+  time.day = static_cast<uint16_t>(t.tm_mday);
+  time.hour = static_cast<uint16_t>(t.tm_hour);
+  time.minute = static_cast<uint16_t>(t.tm_min);
+  time.second = static_cast<uint16_t>(t.tm_sec);
+  time.milliseconds = static_cast<uint16_t>(now.tv_nsec / 1000000);
+  return time;
+}
+
+String GetTempPath() {
+  constexpr int kCsidlLocalAppData = 0x1C;
+  const String local = SHGetSpecialFolderPath(kCsidlLocalAppData);
+  return local.empty() ? String(u"C:\\Windows\\Temp\\") : local + u"\\Temp\\";
 }
 
 bool ReadFileBytes(const String& path, std::string& bytes) {

@@ -121,6 +121,7 @@ bool FindFile::First(const String& pattern, FindData& data) {
     if (fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
     entry.attributes = sim::AttributesOfStat(dir.host + "/" + e->d_name, st);
     if (entry.attributes == kInvalidFileAttributes) continue;  // gone meanwhile
+    if (S_ISREG(st.st_mode)) entry.size = static_cast<uint64_t>(st.st_size);
     sorted.emplace_back(UpperCase(entry.name), entry);
   }
   closedir(d);

@@ -253,6 +253,7 @@ bool CreateMachine(const std::string& hostDir, const std::vector<std::string>& o
       drive + "/ProgramData/Microsoft/Windows/Start Menu/Programs",
       drive + "/Users/Public/Desktop",
       drive + "/Users/" + win::ToUtf8(config.userName) + "/AppData/Roaming",
+      drive + "/Users/" + win::ToUtf8(config.userName) + "/AppData/Local/Temp",
       root + "/" + kWindowsFolder,
   };
   if (config.is64Bit) folders.push_back(drive + "/Program Files (x86)");

@@ -4,6 +4,8 @@
 // Software\...; HKEY_CURRENT_USER is shared by both views.
 #include "platform/registry.h"
 
+#include <cstdio>
+
 #include "platform/files.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/registry_store.h"
@@ -152,7 +154,15 @@ String Registry::ReadString(const String& name) {
   return result;
 }
 
-bool Registry::WriteString(const String& name, const String& value) {
+bool Registry::WriteString(const String& name, const String& value) { return SetValue(name, sim::kRegSz, value); }
+
+bool Registry::WriteInteger(const String& name, uint32_t value) {
+  char notation[24];
+  snprintf(notation, sizeof notation, "dword:%08x", value);
+  return SetValue(name, sim::kRegOther, FromUtf8(notation));
+}
+
+bool Registry::SetValue(const String& name, uint32_t type, const String& data) {
   if (!impl_->CanSetValues()) return Fail(kErrorAccessDenied);
   StringList store = impl_->Store();
   RootKey root = impl_->root;
@@ -162,10 +172,10 @@ bool Registry::WriteString(const String& name, const String& value) {
     if (key == nullptr) return false;  // deleted meanwhile by another program
     sim::RegValue* v = key->FindValue(name);
     if (v == nullptr) {
-      key->values.push_back({name, sim::kRegSz, value});
+      key->values.push_back({name, type, data});
     } else {
-      v->type = sim::kRegSz;
-      v->data = value;
+      v->type = type;
+      v->data = data;
     }
     done = true;
     return true;

@@ -48,6 +48,7 @@ FindData ToFindData(const WIN32_FIND_DATAW& found) {
   FindData data;
   data.name = FromWide(found.cFileName);
   data.attributes = found.dwFileAttributes;
+  data.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
   return data;
 }
 
@@ -56,6 +57,28 @@ FindData ToFindData(const WIN32_FIND_DATAW& found) {
 uint32_t GetLastError() { return ::GetLastError(); }
 
 void SetLastError(uint32_t code) { ::SetLastError(code); }
+
+SystemTime GetLocalTime() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  SystemTime time;
+  time.year = now.wYear;
+  time.month = now.wMonth;
+  time.dayOfWeek = now.wDayOfWeek;
+  time.day = now.wDay;
+  time.hour = now.wHour;
+  time.minute = now.wMinute;
+  time.second = now.wSecond;
+  time.milliseconds = now.wMilliseconds;
+  return time;
+}
+
+String GetTempPath() {
+  wchar_t buffer[MAX_PATH + 2] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH + 2, buffer);
+  if (length == 0 || length > MAX_PATH + 1) return u"C:\\Windows\\Temp\\";
+  return IncludeTrailingBackslash(FromWide(buffer, length));
+}
 
 String SysErrorMessage(uint32_t code) {
   wchar_t* buffer = nullptr;

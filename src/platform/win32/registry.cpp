@@ -158,6 +158,16 @@ bool Registry::WriteString(const String& name, const String& value) {
                                     reinterpret_cast<const BYTE*>(Wide(value)), size));
 }
 
+bool Registry::WriteInteger(const String& name, uint32_t value) {
+  if (!impl_->key.IsOpen() || impl_->path.empty()) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  const DWORD data = value;
+  return Succeeded(::RegSetValueExW(impl_->key.Get(), Wide(name), 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&data), sizeof data));
+}
+
 bool Registry::ValueExists(const String& name) {
   if (!impl_->key.IsOpen()) return false;
   return Succeeded(

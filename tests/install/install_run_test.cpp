@@ -104,13 +104,23 @@ TEST(InstallRun, AFreshInstallProducesExactlyTheInstalledProduct) {
   EXPECT_EQ(IniValue(kPackage + u"Settings.ini", u"SpecifyLang", u"Language"), "");
 
   // Registry: the uninstall entry, the start-up value, the product record.
+  const win::SystemTime today = win::GetLocalTime();
+  char date[16];
+  snprintf(date, sizeof date, "%04u%02u%02u", today.year, today.month, today.day);
   const std::map<std::string, std::string> entry = {
       {"DisplayName", "Zorvex7 Gaming Mouse"},
       {"UninstallString", "\"" + U(kUninst) + "Setup.exe\" uninstall"},
       {"DisplayIcon", U(kProgram) + "\\Zorvex7.exe"},
       {"DisplayVersion", "19.02.0005"},
       {"Publisher", "Zorvex Peripherals"},
-      {"URLInfoAbout", "https://zorvex.example/support"}};
+      {"URLInfoAbout", "https://zorvex.example/support"},
+      {"InstallLocation", U(kRoot)},
+      {"QuietUninstallString", "\"" + U(kUninst) + "Setup.exe\" silentuninstall"},
+      {"InstallDate", date},
+      // DWORD values, which hold no string (their numbers: the end-to-end tests).
+      {"EstimatedSize", ""},
+      {"NoModify", ""},
+      {"NoRepair", ""}};
   EXPECT_EQ(Values(win::RootKey::LocalMachine, kUninstallEntry), entry);
   EXPECT_EQ(Values(win::RootKey::CurrentUser, kRunKey),
             (std::map<std::string, std::string>{{"Zorvex7", "\"" + U(kProgram) + "\\Zorvex7.exe\" Minimum"}}));

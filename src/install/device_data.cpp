@@ -114,7 +114,14 @@ bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const Str
   const DeviceSource source = FindDeviceSource(programFolder, productFolder, device);
   if (source.folder.empty()) return true;
   if (!FolderUsable(app, source.folder) || !FolderUsable(app, templates)) return false;
-  return SaveIntoTemplates(source.folder, templates, HoldsPendingBackup(templates));
+  const bool pending = HoldsPendingBackup(templates);
+  if (SaveIntoTemplates(source.folder, templates, pending)) return true;
+  // The installed copy then stays as it is, its device data in place. What
+  // was saved of it must not become a pending backup, which a later run would
+  // put back over what the player changes meanwhile. A backup that was
+  // pending before is the only copy of its files and stays.
+  if (!pending) DeleteFolderContents(templates, nullptr, nullptr);
+  return false;
 }
 
 void RestoreDeviceData(const InstallContext& ctx) {

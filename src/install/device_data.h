@@ -20,7 +20,8 @@ void BackupDeviceData(const InstallContext& ctx);
 // where no uninstaller looks. The new install's backup then finds it pending
 // and its restore puts back what the player made. True when there was nothing
 // to save or everything was saved; false when a file could not be saved or a
-// folder on either side is a junction or symbolic link.
+// folder on either side is a junction or symbolic link. A save that failed
+// leaves no part of itself in a templates folder that was empty before.
 bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const String& productFolder,
                                  const String& device);
 

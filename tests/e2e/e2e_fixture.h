@@ -65,13 +65,16 @@ class EndToEnd : public ::testing::Test {
     if (!fs::exists(demo / "Setup.ini")) GTEST_SKIP() << "build the target zorvex_demo_package first";
     ASSERT_TRUE(fs::exists(tool_)) << tool_ << " is not built";
     machine_ = std::make_unique<zxtest::TempMachine>(MachineSettings());
-    machine_->MakeFolder(kPackage);
-    fs::copy(demo, machine_->HostPath(kPackage), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    fs::copy_file(fs::path(ZX_BINARY_DIR) / "Setup", machine_->HostPath(kSetup),
+    const String package = PackageFolder();
+    machine_->MakeFolder(package);
+    fs::copy(demo, machine_->HostPath(package), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy_file(fs::path(ZX_BINARY_DIR) / "Setup", machine_->HostPath(package + u"Setup.exe"),
                   fs::copy_options::overwrite_existing);
     sim::ForgetFolderListings();
   }
   virtual std::vector<std::string> MachineSettings() const { return {}; }
+  // Where the package lies on the machine (ends in "\").
+  virtual String PackageFolder() const { return kPackage; }
 
   zxtest::TempMachine& Machine() { return *machine_; }
   // A new machine for the next case of a table (the old one goes first: a

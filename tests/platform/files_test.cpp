@@ -288,6 +288,65 @@ TEST(WholeFiles, RoundTripAndRespectThePathLimit) {
   EXPECT_EQ(GetLastError(), kErrorPathNotFound);
 }
 
+TEST(FullDisk, WritesBeyondTheFreeBytesFailWithDiskFullAndLeaveWhatWindowsLeaves) {
+  TempMachine m({"freeBytes=100"});
+  m.WriteFile(u"C:\\D\\big.bin", std::string(150, 'b'));  // laid in by the test: not counted
+  m.WriteFile(u"C:\\D\\small.bin", std::string(60, 's'));
+  m.WriteFile(u"C:\\D\\kept.ini", "old");
+  EXPECT_EQ(sim::FreeDiskBytes(), 100);
+
+  // A copy that does not fit fails whole: no target, no leftover beside it.
+  EXPECT_FALSE(CopyFile(u"C:\\D\\big.bin", u"C:\\E.bin", false));
+  EXPECT_EQ(GetLastError(), 112u);
+  EXPECT_EQ(SysErrorMessage(112), u"There is not enough space on the disk.");
+  EXPECT_FALSE(m.Exists(u"C:\\E.bin"));
+  for (const auto& entry : std::filesystem::directory_iterator(m.Dir() + "/drive_c"))
+    EXPECT_NE(entry.path().filename().string().rfind(".zxtmp", 0), 0u) << "nothing of the copy is left";
+  ASSERT_TRUE(CopyFile(u"C:\\D\\small.bin", u"C:\\E.bin", false));
+  EXPECT_EQ(sim::FreeDiskBytes(), 40);
+  // Replacing a file needs the new copy's full size while the old one stands.
+  EXPECT_FALSE(CopyFile(u"C:\\D\\small.bin", u"C:\\E.bin", false));
+  EXPECT_EQ(GetLastError(), 112u);
+  EXPECT_EQ(m.ReadFile(u"C:\\E.bin"), std::string(60, 's'));
+
+  // A write in place fails as a whole: an existing file keeps its bytes, a new
+  // one is left empty, as CreateFile made it before WriteFile failed.
+  EXPECT_FALSE(WriteFileBytes(u"C:\\D\\kept.ini", std::string(50, 'n')));
+  EXPECT_EQ(GetLastError(), 112u);
+  EXPECT_EQ(m.ReadFile(u"C:\\D\\kept.ini"), "old");
+  EXPECT_FALSE(WriteFileBytes(u"C:\\D\\new.ini", std::string(50, 'n')));
+  EXPECT_EQ(GetLastError(), 112u);
+  EXPECT_TRUE(FileExists(u"C:\\D\\new.ini"));
+  EXPECT_EQ(m.ReadFile(u"C:\\D\\new.ini"), "");
+  EXPECT_TRUE(WriteFileBytes(u"C:\\D\\kept.ini", std::string(40, 'n')));  // grows by 37
+  EXPECT_EQ(sim::FreeDiskBytes(), 3);
+
+  // Deleting and shrinking give the space back; folders take none.
+  EXPECT_TRUE(DeleteFile(u"C:\\E.bin"));
+  EXPECT_TRUE(WriteFileBytes(u"C:\\D\\kept.ini", "x"));
+  EXPECT_TRUE(CreateDirectory(u"C:\\F"));
+  EXPECT_EQ(sim::FreeDiskBytes(), 3 + 60 + 39);
+
+  // Other processes on the machine count from the same bytes; the limit can
+  // be changed or lifted.
+  ASSERT_TRUE(sim::SetFreeDiskBytes(0));
+  EXPECT_FALSE(WriteFileBytes(u"C:\\D\\kept.ini", "xy"));
+  EXPECT_EQ(GetLastError(), 112u);
+  EXPECT_TRUE(WriteFileBytes(u"C:\\D\\kept.ini", "y")) << "a write that does not grow the file fits";
+  ASSERT_TRUE(sim::SetFreeDiskBytes(-1));
+  EXPECT_TRUE(CopyFile(u"C:\\D\\big.bin", u"C:\\E.bin", false));
+  EXPECT_EQ(sim::FreeDiskBytes(), -1);
+}
+
+TEST(FullDisk, IsAMachineSettingWithoutALimitByDefault) {
+  TempMachine plain;
+  EXPECT_EQ(sim::FreeDiskBytes(), -1);
+  EXPECT_EQ(sim::CurrentMachine().Config().freeBytes, -1);
+  TempMachine limited({"freeBytes=123456789012"});
+  EXPECT_EQ(sim::CurrentMachine().Config().freeBytes, 123456789012);
+  EXPECT_EQ(sim::FreeDiskBytes(), 123456789012);
+}
+
 TEST(FindFile, ListsDotsFirstThenInNtfsOrder) {
   TempMachine m;
   for (const char16_t* name : {u"b.txt", u"_x", u"Zeta", u"a1", u"A.txt", u"\x00E4.txt", u"\x4E2D.txt"}) {

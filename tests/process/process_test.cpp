@@ -81,6 +81,27 @@ TEST(Process, MissingProgramFailsAtOnceWithFileNotFound) {
   EXPECT_NE(machine.ToolLog().find("The system cannot find the file specified."), std::string::npos);
 }
 
+// CreateProcessW takes a command line of 32,767 characters with its
+// terminating null at the most; a longer one starts nothing.
+TEST(Process, CommandLinesBeyondTheLimitStartNothing) {
+  TempMachine machine;
+  InstallHelper(machine, u"C:\\Tools\\Helper.exe");
+  machine.MakeFolder(u"C:\\out");
+  const String start = u"\"C:\\Tools\\Helper.exe\" write C:\\out\\a.txt ";
+  const String longest = start + String(32766 - start.size(), u'x');
+  ASSERT_TRUE(win::CreateProcessAndWait(longest, 0));
+  EXPECT_EQ(machine.ReadFile(u"C:\\out\\a.txt"), std::string(32766 - start.size(), 'x'));
+  for (const String& line : {longest + u"x", longest + String(40000, u'y')}) {
+    win::SetLastError(0);
+    EXPECT_FALSE(win::CreateProcessAndWait(line, 0));
+    EXPECT_EQ(win::GetLastError(), win::kErrorFilenameExcedRange);
+    EXPECT_EQ(win::CreateProcessNoWait(line, 0), 0u);
+    EXPECT_EQ(win::GetLastError(), win::kErrorFilenameExcedRange);
+  }
+  EXPECT_EQ(machine.ToolLog().find("xx\n", machine.ToolLog().find("xx\n") + 1), std::string::npos)
+      << "only the first line ran";
+}
+
 TEST(Process, StartedProgramHasEndedWhenTheCallReturns) {
   TempMachine machine;
   const String exe = u"C:\\Program Files\\Zorvex 测试\\Helper.exe";

@@ -22,7 +22,8 @@ void PrintUsage() {
   std::string text =
       "usage: winsim COMMAND ...\n"
       "  winsim new DIR [name=value ...]   make a machine (admin=0, is64Bit=0, codePage=936,\n"
-      "                                     systemLangId=2052, everyone=Jeder, osMajor=6 ...)\n"
+      "                                     systemLangId=2052, everyone=Jeder, osMajor=6,\n"
+      "                                     freeBytes=100000 ...)\n"
       "  winsim run [OPTIONS] DIR 'C:\\path\\Program.exe' [args ...]\n"
       "                                     run a program on the machine; exits with its exit code\n";
   for (const RunOption& option : RunOptions()) text += "      " + option.usage + "\n";

@@ -235,7 +235,8 @@ class ScriptRunner {
         if (line.empty()) return "form " + form + " has no control named " + control;
         known = true;
         seen = sim::StateField(sim::SplitTabs(line), property);
-        if (seen == value) return "";
+        // A line break of a text is written \r\n in the script.
+        if (seen == value || win::EscapeField(seen) == value) return "";
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

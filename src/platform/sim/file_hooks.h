@@ -19,4 +19,10 @@ bool SetFileLocked(const String& windowsPath, bool locked);
 // folder that reports no low attribute bit at all.
 bool SetFileAttributesRaw(const String& windowsPath, uint32_t attributes);
 
+// The free bytes left on drive C, as the machine setting freeBytes gives
+// them when the machine is made; -1 lifts the limit. False without a machine.
+bool SetFreeDiskBytes(int64_t bytes);
+// What is left now; -1 when there is no limit.
+int64_t FreeDiskBytes();
+
 }  // namespace sim

@@ -36,6 +36,7 @@
 #include "platform/shell.h"
 #include "platform/sim/access.h"
 #include "platform/sim/acl_store.h"
+#include "platform/sim/disk_space.h"
 #include "platform/sim/file_hooks.h"
 #include "platform/sim/machine_internal.h"
 #include "platform/sim/tools_internal.h"
@@ -180,6 +181,22 @@ bool Succeed() {
   win::SetLastError(win::kErrorSuccess);
   return true;
 }
+
+// Bytes taken from the drive's free space for a write under way: given back
+// unless the write keeps them.
+class SpaceTaken {
+ public:
+  bool Take(int64_t bytes) {
+    if (!TakeDiskSpace(bytes)) return false;
+    bytes_ = bytes > 0 ? bytes : 0;
+    return true;
+  }
+  void Keep() { bytes_ = 0; }
+  ~SpaceTaken() { GiveBackDiskSpace(bytes_); }
+
+ private:
+  int64_t bytes_ = 0;
+};
 
 // Maps a path for a file call. A path too long for the call is "path not
 // found", as the Windows file calls without the "\\?\" prefix report it.
@@ -499,6 +516,10 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   if (exists && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
     return sim::Fail(kErrorSharingViolation);  // a file copied onto itself
   }
+  // The whole copy is made beside the target before it takes the name, so
+  // it needs its full size free even where it replaces a file.
+  sim::SpaceTaken space;
+  if (!space.Take(src.st_size)) return sim::Fail(sim::kErrorDiskFull);
   const sim::Place reading = sim::PlaceOf(from, source);
   int in = openat(reading.folder, reading.Name(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return sim::Fail(sim::ErrorFromErrno(errno));
@@ -521,6 +542,8 @@ bool CopyFile(const String& existing, const String& target, bool failIfExists) {
   if (!out.Commit(!failIfExists)) {
     return sim::Fail(errno == EEXIST ? kErrorFileExists : sim::ErrorFromErrno(errno));
   }
+  space.Keep();
+  if (exists) sim::GiveBackDiskSpace(dst.st_size);
   sim::NoteEntryChanged(dest, true, place.FolderFd());
   if (!exists) sim::NoteCreated(to);
   return sim::Succeed();
@@ -545,6 +568,7 @@ bool DeleteFile(const String& path) {
   }
   const sim::Place at = sim::PlaceOf(r);
   if (unlinkat(at.folder, at.Name(), 0) != 0) return sim::Fail(sim::ErrorFromErrno(errno));
+  if (S_ISREG(r.st.st_mode) && r.st.st_nlink == 1) sim::GiveBackDiskSpace(r.st.st_size);
   sim::NoteEntryChanged(r.host, false, at.FolderFd());
   sim::NoteRemoved(r);
   return sim::Succeed();
@@ -705,12 +729,23 @@ bool WriteFileBytes(const String& path, const std::string& bytes) {
   // A written file is marked for the next backup, as Windows does.
   if (record.stored) record.attrs |= kFileAttributeArchive;
   const sim::Place place = sim::PlaceOf(r, host);
+  // The file is opened (created when missing) and written in place: where the
+  // drive has no room for its growth the write fails as a whole, leaving an
+  // existing file as it was and a new one empty.
+  const int64_t before = exists ? static_cast<int64_t>(st.st_size) : 0;
+  const int64_t growth = static_cast<int64_t>(bytes.size()) - before;
+  sim::SpaceTaken space;
+  const bool fits = space.Take(growth);
+  if (!fits && exists) return sim::Fail(sim::kErrorDiskFull);
   sim::NewFile out(place, host, exists ? st.st_mode : 0644, sim::KeepingOf(record, false));
   if (!out.Ok()) return sim::Fail(sim::ErrorFromErrno(errno));
-  if (!sim::WriteAll(out.Fd(), bytes.data(), bytes.size())) return sim::Fail(sim::ErrorFromErrno(errno));
+  if (fits && !sim::WriteAll(out.Fd(), bytes.data(), bytes.size())) return sim::Fail(sim::ErrorFromErrno(errno));
   if (!out.Commit(true)) return sim::Fail(sim::ErrorFromErrno(errno));
   sim::NoteEntryChanged(host, true, place.FolderFd());
   if (!exists) sim::NoteCreated(r);
+  if (!fits) return sim::Fail(sim::kErrorDiskFull);
+  space.Keep();
+  if (growth < 0) sim::GiveBackDiskSpace(-growth);
   return sim::Succeed();
 }
 

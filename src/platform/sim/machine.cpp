@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "platform/files.h"
+#include "platform/sim/disk_space.h"
 #include "platform/sim/machine_internal.h"
 
 namespace sim {
@@ -72,7 +73,7 @@ bool ParseBool(const std::string& v, bool& out) {
 }
 
 bool ParseUnsigned(const std::string& v, uint64_t max, uint64_t& out) {
-  if (v.empty() || v.size() > 10) return false;
+  if (v.empty() || v.size() > 15) return false;
   uint64_t n = 0;
   for (char c : v) {
     if (c < '0' || c > '9') return false;
@@ -104,6 +105,7 @@ bool ApplySetting(MachineConfig& c, const std::string& name, const std::string& 
   if (name == "codePage") { if (!number(65535)) return false; c.codePage = static_cast<uint32_t>(n); return true; }
   if (name == "screenWidth") { if (!number(100000)) return false; c.screenWidth = static_cast<int>(n); return true; }
   if (name == "screenHeight") { if (!number(100000)) return false; c.screenHeight = static_cast<int>(n); return true; }
+  if (name == "freeBytes") { if (!number(999999999999999)) return false; c.freeBytes = static_cast<int64_t>(n); return true; }
   if (name == "dpi") { if (!number(10000) || n == 0) return false; c.dpi = static_cast<int>(n); return true; }
   return false;
 }
@@ -124,6 +126,7 @@ std::string ConfigText(const MachineConfig& c) {
     << "everyone=" << win::ToUtf8(c.everyone) << "\n"
     << "is64Bit=" << (c.is64Bit ? 1 : 0) << "\n"
     << "userName=" << win::ToUtf8(c.userName) << "\n";
+  if (c.freeBytes >= 0) o << "freeBytes=" << c.freeBytes << "\n";
   return o.str();
 }
 
@@ -270,6 +273,7 @@ bool CreateMachine(const std::string& hostDir, const std::vector<std::string>& o
     reg.push_back('\0');
   }
   if (!WriteWhole(root + "/" + kRegistryName, reg) || !WriteWhole(root + "/" + kToolLogName, "") ||
+      (config.freeBytes >= 0 && !WriteWhole(root + "/" + kDiskFreeName, std::to_string(config.freeBytes))) ||
       !WriteWhole(root + "/" + kIniName, ConfigText(config))) {
     error = "cannot write the machine's files in " + root;
     return false;

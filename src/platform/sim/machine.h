@@ -35,6 +35,9 @@ struct MachineConfig {
   String everyone = u"Everyone";
   bool is64Bit = true;  // a 32-bit program then sees C:\Program Files (x86)
   String userName = u"Player";
+  // Free bytes left on drive C when the machine is made; -1: no limit. The
+  // machine then counts them itself (disk_space.h).
+  int64_t freeBytes = -1;
 };
 
 // The account a process runs as: the machine's user, elevated (an
@@ -50,7 +53,8 @@ struct RunningAccount {
 
 // Creates a fresh machine in hostDir (which must not hold one yet). overrides
 // are "name=value" lines of machine.ini (admin=0, systemLangId=2052,
-// codePage=936, osMajor=6, osMinor=1, everyone=Jeder, is64Bit=0 ...).
+// codePage=936, osMajor=6, osMinor=1, everyone=Jeder, is64Bit=0,
+// freeBytes=4096 ...).
 // False with a one-line error on failure.
 bool CreateMachine(const std::string& hostDir, const std::vector<std::string>& overrides,
                    std::string& error);

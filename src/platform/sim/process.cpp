@@ -29,6 +29,7 @@ namespace {
 
 constexpr uint32_t kErrorBadExeFormat = 193;  // "%1 is not a valid Win32 application."
 constexpr uint32_t kKilledExitCode = 1;
+constexpr size_t kMaxCommandLine = 32767;
 // Ids for the built-in tools started without waiting: above every host pid.
 constexpr uint32_t kFirstToolId = 0x40000000;
 
@@ -140,6 +141,8 @@ uint32_t FindProgram(String name, Launch& launch) {
 // tried at every blank, shortest first ("C:\Program Files\a b.exe" tries
 // "C:\Program", then "C:\Program Files\a", then the whole).
 uint32_t ParseLaunch(const String& commandLine, Launch& launch) {
+  // CreateProcessW takes 32,767 characters with the terminating null.
+  if (commandLine.size() >= kMaxCommandLine) return win::kErrorFilenameExcedRange;
   size_t start = 0;
   while (start < commandLine.size() && IsBlank(commandLine[start])) ++start;
   if (start == commandLine.size()) return win::kErrorFileNotFound;

@@ -33,6 +33,8 @@ inline const std::vector<std::string> kProductPlaces = {
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Zorvex\\",
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zorvex3\\",
     "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\|Zorvex7",
+    // The log a silent run keeps in the temporary folder.
+    "C:\\Users\\Player\\AppData\\Local\\Temp\\Zorvex7 Gaming Mouse Setup ",
 };
 
 // The steps of an install through the screens in English with every

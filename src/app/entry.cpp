@@ -32,7 +32,7 @@ void StartRunLog(const RunArguments& run) {
   String path = run.logPath;
   if (path.empty() && IsSilentModeWord(run.modeWord)) {
     const String product = FileNamePart(App->productName);
-    path = win::GetTempPath() + (product.empty() ? String() : product + u" ") + u"Setup " + LogFileStamp() + u".log";
+    path = win::TempFolder() + (product.empty() ? String() : product + u" ") + u"Setup " + LogFileStamp() + u".log";
   }
   if (path.empty() || !App->log.Open(path)) return;
   String commandLine = win::ExecutablePath();

@@ -73,7 +73,7 @@ bool GetFileLastWriteTime(const String& path, SystemTime& time);
 SystemTime GetLocalTime();
 // The account's folder for temporary files, with a trailing "\" (GetTempPathW:
 // %TEMP%, normally the profile's AppData\Local\Temp).
-String GetTempPath();
+String TempFolder();
 
 // Whole-file helpers for the program's own small files (ini files, logs,
 // markers). Write creates or truncates the file.

@@ -59,7 +59,8 @@ NATURAL = [
     (None, lambda a, b, _: a and b and a.replace("C:\\Users\\", "C:\\users\\") == b,
      "Wine spells the profiles folder C:\\users where Windows and the simulated machine spell it C:\\Users "
      "(the shell hands the program that spelling)"),
-    ("registry", lambda a, b, _: a and b and a[1] == "EstimatedSize" and a[0] == b[0],
+    ("registry", lambda a, b, _: a and b and "\\EstimatedSize = dword:" in a
+     and a.split(" = ")[0] == b.split(" = ")[0],
      "the program folder's size in KB counts its programs, which are built for each machine"),
     ("commands", _started_by_the_shell,
      "the simulated machine also writes the program that ShellExecute starts as a run line; on Windows "

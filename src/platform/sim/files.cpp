@@ -699,7 +699,7 @@ SystemTime GetLocalTime() {
   return time;
 }
 
-String GetTempPath() {
+String TempFolder() {
   constexpr int kCsidlLocalAppData = 0x1C;
   const String local = SHGetSpecialFolderPath(kCsidlLocalAppData);
   return local.empty() ? String(u"C:\\Windows\\Temp\\") : local + u"\\Temp\\";

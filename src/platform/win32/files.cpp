@@ -73,7 +73,7 @@ SystemTime GetLocalTime() {
   return time;
 }
 
-String GetTempPath() {
+String TempFolder() {
   wchar_t buffer[MAX_PATH + 2] = {};
   const DWORD length = ::GetTempPathW(MAX_PATH + 2, buffer);
   if (length == 0 || length > MAX_PATH + 1) return u"C:\\Windows\\Temp\\";

@@ -25,7 +25,7 @@ asan: deps
 tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan -j$(JOBS)
-	ctest --preset tsan -j$(JOBS) --repeat until-fail:3
+	ctest --preset tsan -j$(JOBS)
 
 deps:
 	@scripts/install-deps.sh

@@ -2,7 +2,7 @@
 # and runs every test. Both install whatever is missing first (apt-get, as root).
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test deps host win32 clean
+.PHONY: demo test deps host win32 asan tsan clean
 
 # The demo builds only what it runs (the set-up program, winsim, the package).
 demo: deps
@@ -12,6 +12,20 @@ demo: deps
 test: deps host win32
 	ctest --preset host -j$(JOBS)
 	scripts/check-setup-exe.sh build/win32/Setup.exe
+	$(MAKE) asan tsan
+
+# The host tests under AddressSanitizer and UndefinedBehaviorSanitizer (all
+# but the Windows suite), and the worker and cancel tests under
+# ThreadSanitizer, each in its own tree (build/asan, build/tsan).
+asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j$(JOBS)
+	ctest --preset asan -j$(JOBS)
+
+tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j$(JOBS)
+	ctest --preset tsan -j$(JOBS)
 
 deps:
 	@scripts/install-deps.sh

@@ -14,9 +14,11 @@ function(zx_folder_library name dir)
   add_library(${name} STATIC ${sources})
 endfunction()
 
-# zx_test_folder(DIR): every folder below tests/ (but support/ and programs/)
-# is one GoogleTest binary named test_<folder>.
+# zx_test_folder(DIR [FILTER gtest-filter]): every folder below tests/ (but
+# support/ and programs/) is one GoogleTest binary named test_<folder>; with
+# FILTER only the tests it matches are run.
 function(zx_test_folder dir)
+  cmake_parse_arguments(ARG "" "FILTER" "" ${ARGN})
   get_filename_component(leaf ${dir} NAME)
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   if(NOT sources)
@@ -27,6 +29,18 @@ function(zx_test_folder dir)
       zx_app zx_screens zx_install zx_uninstall zx_skin zx_text zx_util zx_platform
       GTest::gtest GTest::gmock GTest::gtest_main)
   add_dependencies(test_${leaf} zx_test_programs)
-  gtest_discover_tests(test_${leaf} DISCOVERY_TIMEOUT 60
+  set(filter)
+  if(ARG_FILTER)
+    set(filter TEST_FILTER ${ARG_FILTER})
+  endif()
+  if(ZX_SANITIZE)
+    # Each test runs through the script that gives it (and every process it
+    # starts) the sanitizer options and fails it on any report. CMake 3.25
+    # knows no test launcher but this property, which the test discovery
+    # honours for both the listing and the runs.
+    set_property(TARGET test_${leaf} PROPERTY CROSSCOMPILING_EMULATOR
+                 ${CMAKE_SOURCE_DIR}/scripts/sanitized-test.sh)
+  endif()
+  gtest_discover_tests(test_${leaf} DISCOVERY_TIMEOUT 120 ${filter}
       PROPERTIES LABELS ${leaf})
 endfunction()

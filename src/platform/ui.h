@@ -330,6 +330,10 @@ class Control : public Component {
   String AccessibleName() const { return accessibleName_.empty() ? caption_ : accessibleName_; }
   void SetAccessibleName(StringView name) { accessibleName_ = String(name); }
 
+  // Expires when the control is freed: an object that may outlive it (a
+  // skin's hook freed after the form) asks this before touching the control.
+  std::weak_ptr<const void> Lifetime() const { return lifetime_; }
+
  protected:
   // A top-level window (a form's) is published so other programs find it.
   Control(Component* owner, StringView className, bool topLevel);
@@ -364,17 +368,19 @@ class Control : public Component {
   bool tabStop_ = false;
   AccessibleRole role_ = AccessibleRole::None;
   String accessibleName_;
+  std::shared_ptr<const void> lifetime_ = std::make_shared<char>(0);
 };
 
 // A hook in front of a control's window procedure (a skin's, a screen's):
 // once installed it sees every message first and chains to the procedure it
 // replaced through CallSaved; the control gets that procedure back when the
-// hook goes.
+// hook goes. Either may be freed first: a hook that outlives its control
+// leaves the freed control alone.
 class WindowProcHook {
  public:
-  explicit WindowProcHook(Control& control) : control_(&control) {}
+  explicit WindowProcHook(Control& control) : control_(&control), controlLifetime_(control.Lifetime()) {}
   ~WindowProcHook() {
-    if (installed_) control_->SetWindowProc(saved_);
+    if (installed_ && !controlLifetime_.expired()) control_->SetWindowProc(saved_);
   }
   WindowProcHook(const WindowProcHook&) = delete;
   WindowProcHook& operator=(const WindowProcHook&) = delete;
@@ -395,6 +401,7 @@ class WindowProcHook {
 
  private:
   Control* control_;
+  std::weak_ptr<const void> controlLifetime_;
   WndMethod saved_;
   bool installed_ = false;
 };

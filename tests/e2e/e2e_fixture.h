@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -98,6 +99,7 @@ class EndToEnd : public ::testing::Test {
     const int status = std::system(command.c_str());
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.error = Slurp(dir + "/winsim.err");
+    std::cerr << result.error;  // passed on, so that a sanitizer's report in it is seen
     sim::ForgetFolderListings();
     return result;
   }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "process/process_fixture.h"
@@ -57,6 +58,7 @@ class Winsim : public ::testing::Test {
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = Slurp(dir_ + "/out.txt");
     r.err = Slurp(dir_ + "/err.txt");
+    std::cerr << r.err;  // passed on, so that a sanitizer's report in it is seen
     return r;
   }
 

@@ -372,9 +372,10 @@ TEST_F(Finish, FinishStartsTheLauncherOrTheSoundProductDirectly) {
 }
 
 // A worker that works in small steps with a pause point between them and
-// reports completion as the install worker does. It does not pass its fifth
-// step before the test has clicked Cancel (or ten seconds have passed), so
-// however slowly the click arrives, the run is still going when it does.
+// reports completion as the install worker does. It does not reach its first
+// pause point before the test has clicked Cancel (or ten seconds have passed),
+// so however slowly the click arrives, the run is still going when it does,
+// and a held worker is still on its way to the pause point when OK is clicked.
 class StepWorker : public win::Thread {
  public:
   StepWorker(win::WindowHandle window, std::atomic<int>& steps, const std::atomic<bool>& cancelClicked,
@@ -382,7 +383,7 @@ class StepWorker : public win::Thread {
       : window_(window), steps_(steps), cancelClicked_(cancelClicked), released_(released) {}
   void Execute() override {
     for (int i = 0; i < 40; ++i) {
-      for (int waited = 0; i == 5 && !(cancelClicked_ && released_) && waited < 10000; ++waited)
+      for (int waited = 0; i == 0 && !(cancelClicked_ && released_) && waited < 10000; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       win::PausePoint();
       std::this_thread::sleep_for(std::chrono::milliseconds(10));

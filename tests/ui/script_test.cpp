@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -60,6 +61,7 @@ class Script : public ::testing::Test {
     const int status = std::system(command.c_str());
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.err = Slurp(dir_ + "/err.txt");
+    std::cerr << r.err;  // passed on, so that a sanitizer's report in it is seen
     return r;
   }
 

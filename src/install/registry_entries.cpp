@@ -1,13 +1,10 @@
 #include "install/registry_entries.h"
 
+#include "install/status_texts.h"
 #include "platform/registry.h"
 #include "platform/thread.h"
 
 namespace {
-
-constexpr char16_t kWriteRegOnUninstallFolder[] = u"WriteRegOnUninstallFolder";
-constexpr char16_t kWriteRegOnBootName[] = u"WriteRegOnBootName";
-constexpr char16_t kWriteRegOnPrivateFolder[] = u"WriteRegOnPrivateFolder";
 
 constexpr char16_t kTextDisplayName[] = u"DISPLAY_NAME";
 constexpr char16_t kTextPublisher[] = u"PUBLISHER";

@@ -282,7 +282,8 @@ class LanguageVisit {
     }
   }
 
-  // The uninstall progress screen, its worker paused by a close request.
+  // The uninstall progress screen, its worker paused as a close request on
+  // the screen pauses it (its Cancel button never shows).
   void UninstallRun() {
     session_.Call([] {
       FPrepare->RunMode = kRunModeUninstall;

@@ -2,7 +2,8 @@
 """Checks a Zorvex set-up package the way the set-up program will read it.
 
     check_package.py PACKAGE_DIR [--keys required_keys.txt] [--source SRC_DIR]
-                     [--key-colour ff00ff]
+                     [--key-colour ff00ff] [--winsim PATH] [--preview-out DIR]
+                     [--no-preview]
 
 Reports every problem on its own line and exits with 1 when there is one.
 It reads the files with its own small readers (ini grammars, BMP, PNG), so it
@@ -11,12 +12,21 @@ does not share a fault with the tools that wrote them.
 The text keys every language file must hold are those of required_keys.txt
 and, when the program's sources are at hand (src/ beside this folder, or
 --source), every key they look up; the skin pictures likewise.
+
+Then it looks at the screens themselves: `winsim preview` draws every screen
+in every language with the set-up program's own code, and every mark it makes
+(a caption that does not fit, a missing text, a control off the window's
+outline) is a problem too. winsim is --winsim, else $ZX_WINSIM, else the host
+build's (build/host/tools/winsim beside this folder), else the one on PATH.
 """
 
 import argparse
 import os
+import shutil
 import struct
+import subprocess
 import sys
+import tempfile
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -594,6 +604,43 @@ def is_pdf(path):
     return data[xref:xref + 4] == b"xref"
 
 
+# --- the screens, drawn by the program ---------------------------------------
+
+PREVIEW_MARKED = 3  # winsim preview's exit code when it marked something
+
+
+def find_winsim(given=None):
+    candidates = [given, os.environ.get("ZX_WINSIM"),
+                  os.path.join(os.path.dirname(HERE), "build", "host", "tools", "winsim"),
+                  shutil.which("winsim")]
+    for candidate in candidates:
+        if candidate and os.path.isfile(candidate) and os.access(candidate, os.X_OK):
+            return candidate
+    return None
+
+
+def preview_problems(package, winsim, out=None):
+    """One problem per mark of `winsim preview` (language, screen, control,
+    what); the pictures and the contact sheet go to out (or are dropped)."""
+    keep = out is not None
+    out = out if keep else tempfile.mkdtemp(prefix="zxpreview-")
+    try:
+        run = subprocess.run([winsim, "preview", package, out], capture_output=True, text=True)
+        if run.returncode not in (0, PREVIEW_MARKED):
+            lines = (run.stderr or run.stdout).strip().splitlines()
+            return ["screen preview failed: %s" % (lines[-1] if lines else "exit code %d" % run.returncode)]
+        with open(os.path.join(out, "marks.txt"), encoding="utf-8") as f:
+            marks = [line.rstrip("\n").split("\t") for line in f if line.strip()]
+        problems = ["screen preview: %s" % ", ".join(fields[:3]) + ": " + "\t".join(fields[3:])
+                    for fields in marks]
+        if run.returncode == PREVIEW_MARKED and not problems:
+            problems.append("screen preview: marks reported but marks.txt is empty")
+        return problems
+    finally:
+        if not keep:
+            shutil.rmtree(out, ignore_errors=True)
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(description="Checks a Zorvex set-up package.")
     parser.add_argument("package")
@@ -601,10 +648,20 @@ def main(argv=None):
     parser.add_argument("--source", default=program_scan.DEFAULT_SOURCE,
                         help="the program's sources (src/); an empty value: go by --keys alone")
     parser.add_argument("--key-colour", default="ff00ff")
+    parser.add_argument("--winsim", help="the simulated machine's tool that draws the screens")
+    parser.add_argument("--preview-out", help="keep the screens' pictures and contact sheet here")
+    parser.add_argument("--no-preview", action="store_true", help="do not draw the screens")
     args = parser.parse_args(argv)
     key = tuple(int(args.key_colour[i:i + 2], 16) for i in (0, 2, 4))
     scan = program_scan.scan(args.source) if args.source and os.path.isdir(args.source) else None
     problems = Checker(args.package, read_required_keys(args.keys), key, scan).run()
+    if not args.no_preview:
+        winsim = find_winsim(args.winsim)
+        if winsim is None:
+            problems.append("screen preview: no winsim found (build the host preset, give --winsim, "
+                            "or --no-preview to leave the screens unchecked)")
+        else:
+            problems += preview_problems(args.package, winsim, args.preview_out)
     for problem in problems:
         print("package check: " + problem)
     print("package check: %s: %s" % (args.package, "%d problem(s)" % len(problems) if problems else "ok"))

@@ -15,6 +15,16 @@ import program_scan
 PACKAGE_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
+def generate_sample(folder, name):
+    """The sample package in folder/name, a stand-in for each of its programs."""
+    fake = os.path.join(folder, "program.exe")
+    with open(fake, "wb") as f:
+        f.write(b"MZ")
+    package = os.path.join(folder, name)
+    generate.main(["--out", package, "--setup", fake, "--app", fake, "--updater", fake])
+    return package
+
+
 def write_picture(path, size, colour):
     Image.new("RGB", size, colour).save(path)
 
@@ -56,11 +66,7 @@ class GeneratedPackage(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="zxpkg-")
-        fake = os.path.join(cls.tmp, "program.exe")
-        with open(fake, "wb") as f:
-            f.write(b"MZ")
-        cls.package = os.path.join(cls.tmp, "ZorvexDemo")
-        generate.main(["--out", cls.package, "--setup", fake, "--app", fake, "--updater", fake])
+        cls.package = generate_sample(cls.tmp, "ZorvexDemo")
         cls.keys = check_package.read_required_keys(os.path.join(PACKAGE_ROOT, "required_keys.txt"))
         cls.scan = program_scan.scan()
 

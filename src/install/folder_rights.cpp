@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/folder_guard.h"
+#include "install/status_texts.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/system.h"
@@ -11,8 +12,6 @@
 #include "util/xfunctions.h"
 
 namespace {
-
-constexpr char16_t kChangeFolderCompetence[] = u"ChangeFolderCompetence";
 
 enum class Tools { kNone, kCacls, kIcacls };
 

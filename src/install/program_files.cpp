@@ -2,6 +2,7 @@
 
 #include "install/copy_failures.h"
 #include "install/folder_rights.h"
+#include "install/status_texts.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/thread.h"
@@ -9,7 +10,6 @@
 
 namespace {
 
-constexpr char16_t kCopyFiles[] = u"CopyFiles";
 constexpr char16_t kPayloadFolder[] = u"Program Files\\";
 
 constexpr char16_t kSystemSection[] = u"SYSTEM";

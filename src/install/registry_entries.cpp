@@ -2,16 +2,13 @@
 
 #include <cstdio>
 
+#include "install/status_texts.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/thread.h"
 #include "util/xfunctions.h"
 
 namespace {
-
-constexpr char16_t kWriteRegOnUninstallFolder[] = u"WriteRegOnUninstallFolder";
-constexpr char16_t kWriteRegOnBootName[] = u"WriteRegOnBootName";
-constexpr char16_t kWriteRegOnPrivateFolder[] = u"WriteRegOnPrivateFolder";
 
 constexpr char16_t kTextDisplayName[] = u"DISPLAY_NAME";
 constexpr char16_t kTextPublisher[] = u"PUBLISHER";

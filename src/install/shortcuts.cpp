@@ -1,5 +1,6 @@
 #include "install/shortcuts.h"
 
+#include "install/status_texts.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/system.h"
@@ -8,7 +9,6 @@
 
 namespace {
 
-constexpr char16_t kCreateLinks[] = u"CreateLinks";
 constexpr char16_t kTextProgramsExec[] = u"LINK_PROGRAMS_EXEC";
 constexpr char16_t kTextProgramsUninstall[] = u"LINK_PROGRAMS_UNIST";
 constexpr char16_t kTextProgramsManual[] = u"LINK_PROGRAMS_MANUAL";

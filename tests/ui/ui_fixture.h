@@ -8,6 +8,7 @@
 
 #include "platform/graphics.h"
 #include "platform/ui.h"
+#include "platform/ui_call.h"
 
 namespace uitest {
 
@@ -40,10 +41,7 @@ class UiThread {
   // Runs a function on the user-interface thread and waits for it.
   template <class F>
   auto Call(F f) -> decltype(f()) {
-    std::packaged_task<decltype(f())()> task(std::move(f));
-    auto result = task.get_future();
-    win::GetApplication().Queue([&task] { task(); });
-    return result.get();
+    return win::CallOnUiThread(std::move(f));
   }
 
  private:

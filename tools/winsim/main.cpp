@@ -12,6 +12,7 @@
 #include "platform/process.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/process_sim.h"
+#include "preview.h"
 #include "winsim.h"
 
 namespace winsim {
@@ -30,7 +31,10 @@ void PrintUsage() {
   text +=
       "  winsim reg DIR                     the registry as .reg text\n"
       "  winsim files DIR [C:\\path]         files and folders with attributes, time and size\n"
-      "  winsim log DIR                     the machine's tool log\n";
+      "  winsim log DIR                     the machine's tool log\n"
+      "  winsim preview PACKAGE OUT         every screen of the package in every language as PNG,\n"
+      "                                     OUT/index.html and the marks in OUT/marks.txt\n"
+      "                                     (exit code 3 when something is marked)\n";
   std::cerr << text;
 }
 
@@ -253,6 +257,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "new") return winsim::New(args);
   if (command == "run") return winsim::Run(args);
+  if (command == "preview") return winsim::Preview(args);
   if (command == "reg" || command == "files" || command == "log") {
     if (args.empty()) return winsim::Fail(command + ": no machine folder given");
     if (command == "files" && args.size() > 2) return winsim::Fail("files: too many arguments");

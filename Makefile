@@ -2,7 +2,10 @@
 # and runs every test. Both install whatever is missing first (apt-get, as root).
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test deps host win32 clean
+# Seconds each fuzz target runs in `make fuzz`: about one minute in all.
+FUZZ_SECONDS ?= 6
+
+.PHONY: demo test deps host win32 fuzz clean
 
 # The demo builds only what it runs (the set-up program, winsim, the package).
 demo: deps
@@ -12,6 +15,7 @@ demo: deps
 test: deps host win32
 	ctest --preset host -j$(JOBS)
 	scripts/check-setup-exe.sh build/win32/Setup.exe
+	$(MAKE) --no-print-directory fuzz
 
 deps:
 	@scripts/install-deps.sh
@@ -23,6 +27,13 @@ host:
 win32:
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j$(JOBS)
+
+# Every fuzz target (clang, libFuzzer, ASan+UBSan) for FUZZ_SECONDS each over
+# its seed corpus; fails on any finding. The long run: scripts/fuzz-campaign.py.
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j$(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-run.sh
 
 clean:
 	rm -rf build demo

@@ -1,7 +1,7 @@
 // The language-file reader and the text lookups: any file text, then GetText
 // and GetTextParam for every section and key it holds and for the asked ones,
 // through "%Mapping%" chains (loops included), and the translators' escapes.
-// Input: file bytes \0 section \0 key \0 parameter \0 qualifier.
+// Input: section \0 key \0 parameter \0 qualifier \0 file bytes.
 #include "fuzz_support.h"
 #include "platform/ini.h"
 #include "text/language_management.h"
@@ -26,12 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = (fuzz::ScratchMachine(), true);
   (void)ready;
   const std::vector<std::string> f = fuzz::Fields(data, size, 5);
-  const String section = fuzz::Text(f[1]), key = fuzz::Text(f[2]), parameter = fuzz::Text(f[3]);
+  const String section = fuzz::Text(f[0]), key = fuzz::Text(f[1]), parameter = fuzz::Text(f[2]);
 
   TlanguageManagement texts;
   // Before any language is loaded nothing is found.
   FUZZ_CHECK(texts.GetText(section, key) == kTextNotFound);
-  texts.LoadLanguageText(win::DecodeText(f[0]).text, fuzz::Text(f[4]));
+  texts.LoadLanguageText(win::DecodeText(f[4]).text, fuzz::Text(f[3]));
   Look(texts, section, key, parameter);
 
   const win::MemIniFile* store = texts.TextStore();

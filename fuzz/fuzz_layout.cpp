@@ -2,7 +2,7 @@
 // every class the file can place or colour, and the rectangle and colour
 // syntaxes over every value of the file and over a value of their own. Every
 // control ends in a place a window can have.
-// Input: UI.txt bytes \0 section suffix \0 one more value.
+// Input: section suffix \0 one more value \0 UI.txt bytes.
 #include "fuzz_support.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = (fuzz::ScratchMachine(), win::CreateDirectory(u"C:\\Fuzz"), true);
   (void)ready;
   const std::vector<std::string> f = fuzz::Fields(data, size, 3);
-  FUZZ_CHECK(win::WriteFileBytes(kLayoutFile, f[0]));
-  CheckValue(fuzz::Text(f[2]));
+  FUZZ_CHECK(win::WriteFileBytes(kLayoutFile, f[2]));
+  CheckValue(fuzz::Text(f[1]));
 
   {
     win::Form* form = win::GetApplication().CreateForm<win::Form>(u"FWelcome");
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     form->Create<win::Component>(u"mi_Print", u"TMenuItem");
 
     TlanguageElementsProperty layout;
-    FUZZ_CHECK(layout.ApplyLayout(*form, kLayoutFile, fuzz::Text(f[1]), 1033));
+    FUZZ_CHECK(layout.ApplyLayout(*form, kLayoutFile, fuzz::Text(f[0]), 1033));
     for (int i = 0; i < form->ComponentCount(); ++i) {
       if (auto* control = dynamic_cast<win::Control*>(form->Components(i))) CheckPlace(*control);
     }

@@ -102,8 +102,9 @@ void IniFile::Load() {
 }
 
 bool IniFile::Encodable(StringView text) const {
-  if (encoding_ != TextEncoding::Ansi) return true;
-  return DecodeCodePage(EncodeCodePage(text, 0), 0) == text;
+  // UTF-16 holds any text; the code page and UTF-8 (no lone surrogate) may not.
+  if (UnitSize(encoding_) == 2) return true;
+  return DecodeLine(EncodeText(text, encoding_), encoding_) == text;
 }
 
 void IniFile::SetLine(size_t position, StringView text) {

@@ -187,6 +187,13 @@ TEST(IniFile, RefusesWhatWouldDamageTheFile) {
   EXPECT_FALSE(ini.WriteString(u"SYSTEM", u"[Other", u"x]"));
   EXPECT_TRUE(ini.UpdateFile());  // nothing pending
   EXPECT_EQ(m.ReadFile(kIniPath), before);
+
+  // A lone surrogate has no UTF-8 form.
+  const std::string utf8 = "\xEF\xBB\xBF" + before;
+  m.WriteFile(kIniPath, utf8);
+  win::IniFile utf8Ini(kIniPath);
+  EXPECT_FALSE(utf8Ini.WriteString(u"SYSTEM", u"Language", u"a\xDC00"));
+  EXPECT_TRUE(utf8Ini.WriteString(u"SYSTEM", u"Language", u"中文"));
 }
 
 TEST(IniFile, NewFilesAndReadOnlyFiles) {

@@ -2,7 +2,10 @@
 # and runs every test. Both install whatever is missing first (apt-get, as root).
 JOBS ?= $(shell nproc)
 
-.PHONY: demo test deps host win32 asan tsan clean
+# Seconds each fuzz target runs in `make fuzz`: about one minute in all.
+FUZZ_SECONDS ?= 6
+
+.PHONY: demo test deps host win32 asan tsan fuzz clean
 
 # The demo builds only what it runs (the set-up program, winsim, the package).
 demo: deps
@@ -12,7 +15,7 @@ demo: deps
 test: deps host win32
 	ctest --preset host -j$(JOBS)
 	scripts/check-setup-exe.sh build/win32/Setup.exe
-	$(MAKE) asan tsan
+	$(MAKE) --no-print-directory asan tsan fuzz
 
 # The host tests under AddressSanitizer and UndefinedBehaviorSanitizer (all
 # but the Windows suite), and the worker and cancel tests under
@@ -37,6 +40,13 @@ host:
 win32:
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j$(JOBS)
+
+# Every fuzz target (clang, libFuzzer, ASan+UBSan) for FUZZ_SECONDS each over
+# its seed corpus; fails on any finding. The long run: scripts/fuzz-campaign.py.
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j$(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-run.sh
 
 clean:
 	rm -rf build demo

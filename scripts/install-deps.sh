@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian 12 machine, quietly and
 # only when missing. Runs as root (CI and the development machines are root).
+# clang with its run-time libraries (libFuzzer, the sanitizers) builds the fuzz targets.
 # Wine runs the Windows Setup.exe in the tests and in DEMO=windows: its 32-bit
 # half (wine32:i386) needs the i386 architecture, added here when missing.
 set -euo pipefail
 
 packages=(
   cmake make g++ pkg-config
+  clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   libpng-dev libfreetype-dev zlib1g-dev

@@ -117,7 +117,8 @@ class MemIniFile {
 
 // Writes single values into an ini file (the toolkit's TIniFile WriteString +
 // UpdateFile). The file's other lines are kept byte for byte, as are its
-// encoding, its byte-order mark and its line breaks. A value goes into the first
+// encoding, its byte-order mark and its line breaks (a dangling odd byte at the
+// end of a UTF-16 file, which is no character, is left out). A value goes into the first
 // section of that name (replacing the first entry of the key, or appended after
 // the section's last line); a new section is appended at the end of the file.
 // A missing file is created (ANSI, or UTF-16 LE with a byte-order mark when the
@@ -131,7 +132,8 @@ class IniFile {
 
   const String& FileName() const { return fileName_; }
   // Changes the value in memory. False (nothing changed) when the names or the
-  // value contain a line break, the key is empty or holds "=", the text cannot
+  // value contain a line break, the key is empty or holds "=", the entry would
+  // read as a comment (";key") or a section header ("[key=value]"), the text cannot
   // be stored in the file's encoding, or an existing file could not be read
   // (so it is never overwritten with this one value alone).
   bool WriteString(StringView section, StringView key, StringView value);

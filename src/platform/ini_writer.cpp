@@ -67,6 +67,10 @@ void IniFile::Load() {
   encoding_ = decoded.encoding;
   bom_ = bytes.substr(0, decoded.bomSize);
   const size_t unit = UnitSize(encoding_);
+  // A dangling odd byte at the end of a UTF-16 file is no character (the
+  // store drops it too); kept, it would put every line added after it on odd
+  // bytes. It is left out when the file is written again.
+  if (unit == 2 && (bytes.size() - bom_.size()) % 2 != 0) bytes.pop_back();
 
   std::string foundEol;
   size_t start = bom_.size(), i = start;
@@ -90,7 +94,7 @@ void IniFile::Load() {
   }
   if (start < bytes.size()) {
     Line line;
-    line.raw = bytes.substr(start);  // keeps a dangling odd byte of UTF-16 as it was
+    line.raw = bytes.substr(start);
     line.text = DecodeLine(line.raw, encoding_);
     lines_.push_back(std::move(line));
   }
@@ -98,8 +102,9 @@ void IniFile::Load() {
 }
 
 bool IniFile::Encodable(StringView text) const {
-  if (encoding_ != TextEncoding::Ansi) return true;
-  return DecodeCodePage(EncodeCodePage(text, 0), 0) == text;
+  // UTF-16 holds any text; the code page and UTF-8 (no lone surrogate) may not.
+  if (UnitSize(encoding_) == 2) return true;
+  return DecodeLine(EncodeText(text, encoding_), encoding_) == text;
 }
 
 void IniFile::SetLine(size_t position, StringView text) {
@@ -125,6 +130,8 @@ bool IniFile::WriteString(StringView section, StringView key, StringView value) 
   if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
   if (Trim(key).empty() || key.find(u'=') != StringView::npos) return false;
   String sectionName = Trim(section), keyName = Trim(key), valueText = Trim(value);
+  // An entry the store would read as a comment or as a section header.
+  if (keyName[0] == u';' || IsHeader(keyName + u"=" + valueText)) return false;
   String probe = sectionName + keyName + valueText;
   if (!Encodable(probe)) {
     if (exists_ || !lines_.empty()) return false;

@@ -146,6 +146,9 @@ TEST(IniFile, KeepsOtherLinesEncodingAndByteOrderMark) {
        "[SYSTEM]\r\n;Language=x\r\n",
        "[SYSTEM]\r\n;Language=x\r\nLanguage=German\r\n"},
       {"empty file", "", "[SYSTEM]\r\nLanguage=German\r\n"},
+      {"utf-16le ending in a dangling odd byte, which is no character",
+       "\xFF\xFE" + Utf16Le(u"[Other]\r\nA=1") + "\x61",
+       "\xFF\xFE" + Utf16Le(u"[Other]\r\nA=1\r\n[SYSTEM]\r\nLanguage=German")},
   };
   TempMachine m;
   for (const Case& c : cases) {
@@ -179,8 +182,18 @@ TEST(IniFile, RefusesWhatWouldDamageTheFile) {
   EXPECT_FALSE(ini.WriteString(u"SYSTEM", u"Language", u"a\r\nInjected=1"));
   EXPECT_FALSE(ini.WriteString(u"SYSTEM", u"Lang=uage", u"x"));
   EXPECT_FALSE(ini.WriteString(u"SYSTEM", u"", u"x"));
+  // Entries the store would read as a comment or as a section header.
+  EXPECT_FALSE(ini.WriteString(u"SYSTEM", u" ;Language", u"x"));
+  EXPECT_FALSE(ini.WriteString(u"SYSTEM", u"[Other", u"x]"));
   EXPECT_TRUE(ini.UpdateFile());  // nothing pending
   EXPECT_EQ(m.ReadFile(kIniPath), before);
+
+  // A lone surrogate has no UTF-8 form.
+  const std::string utf8 = "\xEF\xBB\xBF" + before;
+  m.WriteFile(kIniPath, utf8);
+  win::IniFile utf8Ini(kIniPath);
+  EXPECT_FALSE(utf8Ini.WriteString(u"SYSTEM", u"Language", u"a\xDC00"));
+  EXPECT_TRUE(utf8Ini.WriteString(u"SYSTEM", u"Language", u"中文"));
 }
 
 TEST(IniFile, NewFilesAndReadOnlyFiles) {

@@ -190,6 +190,25 @@ TEST(RegFile, RoundTripsEscapesAndOtherValueTypes) {
   EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFEW\0", 4));
 }
 
+// A string read from the file ends at its first NUL, as Windows' string
+// readers take it, whichever way the file writes it; so the file reads back
+// to the same tree.
+TEST(RegFile, StringsEndAtTheirFirstNul) {
+  using namespace std::string_literals;
+  const std::string text = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Test]\r\n"
+                           "\"Quoted\"=\"x\0y\"\r\n"
+                           "\"Hex\"=hex(1):78,00,00,00,79,00,00,00\r\n"s;
+  sim::RegTree tree;
+  sim::ParseRegText(text, tree);
+  sim::RegKey* key = tree.currentUser.Find(u"Software")->Find(u"Test");
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->FindValue(u"Quoted")->data, u"x");
+  EXPECT_EQ(key->FindValue(u"Hex")->data, u"x");
+  sim::RegTree again;
+  sim::ParseRegText(sim::FormatRegText(tree), again);
+  EXPECT_EQ(sim::FormatRegText(again), sim::FormatRegText(tree));
+}
+
 TEST(Registry, WritesNothingUnderLocalMachineWithoutAdministratorRights) {
   TempMachine m({"admin=0"});
   Registry reg;

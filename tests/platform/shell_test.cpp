@@ -115,6 +115,28 @@ TEST(ShellLinks, AreRealLinkFilesThatLnkinfoReads) {
   EXPECT_EQ(back.iconIndex, 3);
 }
 
+// The link object takes C strings: each text ends at its first NUL.
+TEST(ShellLinks, TakeEachTextUpToItsFirstNul) {
+  TempMachine m;
+  const String nul(1, u'\0');
+  ShellLink shellLink;
+  ASSERT_TRUE(shellLink.Create());
+  shellLink.SetPath(u"C:\\App.exe" + nul + u"x");
+  shellLink.SetArguments(u"/start" + nul + u"x");
+  shellLink.SetWorkingDirectory(u"C:\\" + nul + u"x");
+  shellLink.SetDescription(nul + u"x");
+  shellLink.SetIconLocation(u"C:\\App.exe" + nul + nul, 2);
+  ASSERT_TRUE(shellLink.Save(u"C:\\Users\\Public\\Desktop\\App.lnk"));
+  ShellLinkInfo back;
+  ASSERT_TRUE(ReadShellLink(u"C:\\Users\\Public\\Desktop\\App.lnk", back));
+  EXPECT_EQ(back.target, u"C:\\App.exe");
+  EXPECT_EQ(back.arguments, u"/start");
+  EXPECT_EQ(back.workingDirectory, u"C:\\");
+  EXPECT_EQ(back.description, u"");
+  EXPECT_EQ(back.iconLocation, u"C:\\App.exe");
+  EXPECT_EQ(back.iconIndex, 2);
+}
+
 TEST(ShellLinks, LeaveOutUnsetFieldsAndFailOnAMissingFolder) {
   TempMachine m;
   ShellLink shellLink;

@@ -148,6 +148,8 @@ void ParseValueLine(RegKey& key, StringView line) {
   if (!rest.empty() && rest[0] == u'"') {
     size_t p = 0;
     if (!ParseQuoted(rest, p, value.data)) return;
+    // A string ends at its first NUL, as in hex(1) and hex(2) data.
+    value.data.resize(std::min(value.data.size(), value.data.find(u'\0')));
     value.type = kRegSz;
   } else if (win::StartsWith(rest, u"hex(1):") || win::StartsWith(rest, u"hex(2):")) {
     std::string bytes;

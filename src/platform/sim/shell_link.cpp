@@ -149,15 +149,17 @@ struct ShellLink::Impl {
 ShellLink::ShellLink() : impl_(std::make_unique<Impl>()) {}
 ShellLink::~ShellLink() = default;
 
+// The object's methods take C strings, as IShellLinkW's do: a text ends at
+// its first NUL.
 bool ShellLink::Create() { return true; }
-void ShellLink::SetPath(const String& target) { impl_->target = target; }
-void ShellLink::SetDescription(const String& description) { impl_->description = description; }
-void ShellLink::SetWorkingDirectory(const String& folder) { impl_->workingDirectory = folder; }
+void ShellLink::SetPath(const String& target) { impl_->target = target.c_str(); }
+void ShellLink::SetDescription(const String& description) { impl_->description = description.c_str(); }
+void ShellLink::SetWorkingDirectory(const String& folder) { impl_->workingDirectory = folder.c_str(); }
 void ShellLink::SetIconLocation(const String& icon, int index) {
-  impl_->iconLocation = icon;
+  impl_->iconLocation = icon.c_str();
   impl_->iconIndex = index;
 }
-void ShellLink::SetArguments(const String& arguments) { impl_->arguments = arguments; }
+void ShellLink::SetArguments(const String& arguments) { impl_->arguments = arguments.c_str(); }
 
 bool ShellLink::Save(const String& linkFile) {
   const Impl& l = *impl_;

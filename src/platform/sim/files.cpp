@@ -664,29 +664,10 @@ bool DirectoryExists(const String& path) {
   return attrs != kInvalidFileAttributes && (attrs & kFileAttributeDirectory);
 }
 
-bool GetFileLastWriteTime(const String& path, SystemTime& time) {
-  sim::acl::StoreGlance glance;
-  std::string host;
-  struct stat st;
-  if (!sim::OpenableForRead(path, host, st)) return false;
-  struct tm t;
-  if (gmtime_r(&st.st_mtim.tv_sec, &t) == nullptr) return sim::Fail(kErrorInvalidParameter);
-  time.year = static_cast<uint16_t>(t.tm_year + 1900);
-  time.month = static_cast<uint16_t>(t.tm_mon + 1);
-  time.dayOfWeek = static_cast<uint16_t>(t.tm_wday);
-  time.day = static_cast<uint16_t>(t.tm_mday);
-  time.hour = static_cast<uint16_t>(t.tm_hour);
-  time.minute = static_cast<uint16_t>(t.tm_min);
-  time.second = static_cast<uint16_t>(t.tm_sec);
-  time.milliseconds = static_cast<uint16_t>(st.st_mtim.tv_nsec / 1000000);
-  return sim::Succeed();
-}
+namespace {
 
-SystemTime GetLocalTime() {
-  struct timespec now {};
-  clock_gettime(CLOCK_REALTIME, &now);
-  struct tm t {};
-  localtime_r(&now.tv_sec, &t);
+// A broken-down time and its milliseconds as Windows' SYSTEMTIME has them.
+SystemTime ToSystemTime(const struct tm& t, long nanoseconds) {
   SystemTime time;
   time.year = static_cast<uint16_t>(t.tm_year + 1900);
   time.month = static_cast<uint16_t>(t.tm_mon + 1);
@@ -695,8 +676,29 @@ SystemTime GetLocalTime() {
   time.hour = static_cast<uint16_t>(t.tm_hour);
   time.minute = static_cast<uint16_t>(t.tm_min);
   time.second = static_cast<uint16_t>(t.tm_sec);
-  time.milliseconds = static_cast<uint16_t>(now.tv_nsec / 1000000);
+  time.milliseconds = static_cast<uint16_t>(nanoseconds / 1000000);
   return time;
+}
+
+}  // namespace
+
+bool GetFileLastWriteTime(const String& path, SystemTime& time) {
+  sim::acl::StoreGlance glance;
+  std::string host;
+  struct stat st;
+  if (!sim::OpenableForRead(path, host, st)) return false;
+  struct tm t;
+  if (gmtime_r(&st.st_mtim.tv_sec, &t) == nullptr) return sim::Fail(kErrorInvalidParameter);
+  time = ToSystemTime(t, st.st_mtim.tv_nsec);
+  return sim::Succeed();
+}
+
+SystemTime GetLocalTime() {
+  struct timespec now {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  struct tm t {};
+  localtime_r(&now.tv_sec, &t);
+  return ToSystemTime(t, now.tv_nsec);
 }
 
 String TempFolder() {

@@ -58,19 +58,27 @@ uint32_t GetLastError() { return ::GetLastError(); }
 
 void SetLastError(uint32_t code) { ::SetLastError(code); }
 
+namespace {
+
+SystemTime ToSystemTime(const SYSTEMTIME& from) {
+  SystemTime time;
+  time.year = from.wYear;
+  time.month = from.wMonth;
+  time.dayOfWeek = from.wDayOfWeek;
+  time.day = from.wDay;
+  time.hour = from.wHour;
+  time.minute = from.wMinute;
+  time.second = from.wSecond;
+  time.milliseconds = from.wMilliseconds;
+  return time;
+}
+
+}  // namespace
+
 SystemTime GetLocalTime() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
-  SystemTime time;
-  time.year = now.wYear;
-  time.month = now.wMonth;
-  time.dayOfWeek = now.wDayOfWeek;
-  time.day = now.wDay;
-  time.hour = now.wHour;
-  time.minute = now.wMinute;
-  time.second = now.wSecond;
-  time.milliseconds = now.wMilliseconds;
-  return time;
+  return ToSystemTime(now);
 }
 
 String TempFolder() {
@@ -178,14 +186,7 @@ bool GetFileLastWriteTime(const String& path, SystemTime& time) {
   if (!::GetFileTime(file.Get(), nullptr, nullptr, &written)) return false;
   SYSTEMTIME utc{};
   if (!::FileTimeToSystemTime(&written, &utc)) return false;
-  time.year = utc.wYear;
-  time.month = utc.wMonth;
-  time.dayOfWeek = utc.wDayOfWeek;
-  time.day = utc.wDay;
-  time.hour = utc.wHour;
-  time.minute = utc.wMinute;
-  time.second = utc.wSecond;
-  time.milliseconds = utc.wMilliseconds;
+  time = ToSystemTime(utc);
   return true;
 }
 

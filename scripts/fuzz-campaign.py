@@ -6,7 +6,7 @@ Targets take turns in slices (one target at a time, on one core, niced), so
 that a campaign stopped early has given every target its share; each target
 keeps its own growing corpus between slices and runs. Progress is kept in the
 work folder, so a second start carries on where the first one stopped.
-Prints per target: executions, time, executions per second, coverage (cov:
+Prints per target: executions, time, CPU time, executions per second, coverage (cov:
 and ft: as libFuzzer counts them), crashes and slow inputs (over one second).
 Exit status 1 when anything was found.
 
@@ -18,6 +18,7 @@ import glob
 import json
 import os
 import re
+import resource
 import subprocess
 import sys
 import time
@@ -38,7 +39,7 @@ def load(work, name):
     if os.path.exists(path):
         with open(path) as f:
             return json.load(f)
-    return {"execs": 0, "seconds": 0.0, "cov": 0, "ft": 0, "runs": 0}
+    return {"execs": 0, "seconds": 0.0, "cpu": 0.0, "cov": 0, "ft": 0, "runs": 0}
 
 
 def save(work, name, state):
@@ -70,9 +71,12 @@ def run_slice(build, work, name, state, seconds):
                "-print_final_stats=1", "-close_fd_mask=1",
                "-artifact_prefix=" + os.path.join(folder, "findings") + "/", corpus, seeds]
     started = time.monotonic()
+    used = resource.getrusage(resource.RUSAGE_CHILDREN)
     with open(os.path.join(folder, "last.log"), "w") as log:
         code = subprocess.call(command, stdout=log, stderr=subprocess.STDOUT, cwd=folder)
     elapsed = time.monotonic() - started
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = (after.ru_utime - used.ru_utime) + (after.ru_stime - used.ru_stime)
     with open(os.path.join(folder, "last.log"), errors="replace") as log:
         text = log.read()
     execs = re.findall(r"stat::number_of_executed_units:\s*(\d+)", text)
@@ -81,6 +85,7 @@ def run_slice(build, work, name, state, seconds):
         execs = units[-1:] or ["0"]
     state["execs"] += int(execs[-1])
     state["seconds"] += elapsed
+    state["cpu"] = state.get("cpu", 0.0) + cpu  # below the time when the machine is shared
     state["runs"] += 1
     coverage = re.findall(r"cov: (\d+) ft: (\d+)", text)
     if coverage:
@@ -91,8 +96,9 @@ def run_slice(build, work, name, state, seconds):
 
 
 def report(work, names, out=sys.stdout):
-    line = "%-14s %12s %9s %9s %7s %7s %8s %5s  %s"
-    print(line % ("target", "executions", "time", "exec/s", "cov", "ft", "crashes", "slow", "goal"), file=out)
+    line = "%-14s %12s %9s %9s %9s %7s %7s %8s %5s  %s"
+    print(line % ("target", "executions", "time", "cpu time", "exec/s", "cov", "ft", "crashes", "slow", "goal"),
+          file=out)
     total_findings = 0
     for name in names:
         state = load(work, name)
@@ -104,7 +110,8 @@ def report(work, names, out=sys.stdout):
                 "reached (30 minutes)" if state["seconds"] >= GOAL_SECONDS else
                 "%.1f%% of 10M, %.1f%% of 30 min" % (100 * state["execs"] / GOAL_EXECS,
                                                       100 * state["seconds"] / GOAL_SECONDS))
-        print(line % (name, state["execs"], "%dm%02ds" % divmod(int(state["seconds"]), 60), "%.0f" % rate,
+        print(line % (name, state["execs"], "%dm%02ds" % divmod(int(state["seconds"]), 60),
+                      "%dm%02ds" % divmod(int(state.get("cpu", 0)), 60), "%.0f" % rate,
                       state["cov"], state["ft"], len(crashes), len(slow), goal), file=out)
     out.flush()
     return total_findings

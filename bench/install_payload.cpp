@@ -22,7 +22,7 @@
 #include "install/installthread.h"
 #include "platform/sim/machine.h"
 #include "platform/status.h"
-#include "uninstall/uninstall_record.h"
+#include "app/uninstall_record.h"
 #include "uninstall/uninstallthread.h"
 
 namespace fs = std::filesystem;

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/entry.h"
-#include "app/prepareform.h"
+#include "startup/entry.h"
+#include "startup/prepareform.h"
 #include "platform/process.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/process_sim.h"

@@ -26,7 +26,7 @@ function(zx_test_folder dir)
   endif()
   add_executable(test_${leaf} ${sources})
   target_link_libraries(test_${leaf} PRIVATE zx_testsupport
-      zx_app zx_screens zx_install zx_uninstall zx_skin zx_text zx_util zx_platform
+      zx_startup
       GTest::gtest GTest::gmock GTest::gtest_main)
   add_dependencies(test_${leaf} zx_test_programs)
   set(filter)

@@ -2,14 +2,15 @@
 // arguments as Windows cuts it, the first argument always gives one of the
 // run modes, and arguments quoted by the program come back unchanged.
 // Input: a command line \0 then arguments to quote, separated by NUL bytes.
-#include "app/prepareform.h"
+#include "app/run_mode.h"
 #include "fuzz_support.h"
 #include "platform/sim/process_sim.h"
 
 namespace {
 
 constexpr const char16_t* kRunModes[] = {kRunModeInstall, kRunModeUpgrade, kRunModeOnlineUpdater,
-                                         kRunModeUninstall, kRunModeUninstallAnyway, kRunModeSilentUninstall};
+                                         kRunModeUninstall, kRunModeUninstallAnyway, kRunModeSilentUninstall,
+                                         kRunModeSilentInstall};
 
 bool IsRunMode(const String& word) {
   for (const char16_t* mode : kRunModes)

@@ -6,11 +6,11 @@
 #include "app/app.h"
 #include "app/installed_copy.h"
 #include "app/older_copy.h"
+#include "app/uninstall_record.h"
 #include "fuzz_support.h"
 #include "platform/files.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/registry_store.h"
-#include "uninstall/uninstall_record.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The application object's start-up sequence.
 #include "app/app.h"
 
+#include "app/product_words.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "text/cmnsubroutines.h"
@@ -27,11 +28,11 @@ constexpr char16_t kUninstallKey[] = u"Software\\Microsoft\\Windows\\CurrentVers
 // Forms\Texts\.
 bool PayloadHasPlainTexts(const String& updateType, const String& productFolder,
                           const String& version) {
-  if (updateType == u"ZorvexMouse" && productFolder == u"Zorvex6" && version > u"18.12.0005")
+  if (updateType == kUpdateTypeMouse && productFolder == kMouseGeneration6 && version > u"18.12.0005")
     return true;
-  if (updateType == u"ZorvexMouse" && productFolder == u"Zorvex7") return true;
-  if (updateType == u"ZorvexKeyboard") return true;
-  return updateType.empty() && productFolder == u"ZorvexEsport";
+  if (updateType == kUpdateTypeMouse && productFolder == kMouseGeneration7) return true;
+  if (updateType == kUpdateTypeKeyboard) return true;
+  return updateType.empty() && productFolder == kEsportProductFolder;
 }
 
 bool Contains(const String& text, StringView part) { return text.find(part) != String::npos; }

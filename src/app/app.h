@@ -88,6 +88,7 @@ class TApp : public TlanguageManagement {
   String productName;          // "ProductName" text; caption of every message box
   String textSection;          // "InstallWizard"
   int32_t RunState = kRunStateUndecided;
+  String RunMode;              // the run mode word of the command line (run_mode.h)
   int32_t seriesIndex = 0;     // 3 once constructed
   TRect logoRect;              // "UI"/"Logo" of Settings.ini
   bool deleteUserData = false;

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr char16_t kUninstRegFolderValue[] = u"UninstRegFolder";
-
 String UninstallEntryKey(const TApp& app) { return app.uninstallKey + app.SetupValue(kKeyRegFolderName); }
 
 void Step(const std::function<void()>& step) {
@@ -40,7 +38,7 @@ bool RunInstalledCopyChecks(const TApp& app, InstalledCopy& found, const std::fu
     win::Registry registry(win::kKeyRead);
     registry.SetRootKey(win::RootKey::LocalMachine);
     if (registry.OpenKeyReadOnly(productKey))
-      found.recordPresent = !registry.ReadString(kUninstRegFolderValue).empty();
+      found.recordPresent = !registry.ReadString(kValueUninstRegFolder).empty();
     registry.CloseKey();
   }
   Step(step);
@@ -48,7 +46,7 @@ bool RunInstalledCopyChecks(const TApp& app, InstalledCopy& found, const std::fu
   // 3: the installed version.
   found.installedVersion.clear();
   found.versionFound = false;
-  const String version = ReadUninstallEntryValue(app, kDisplayVersionValue);
+  const String version = ReadUninstallEntryValue(app, kValueDisplayVersion);
   if (!version.empty()) {
     found.versionFound = true;
     found.installedVersion = version;

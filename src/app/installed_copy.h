@@ -9,8 +9,9 @@
 #include <functional>
 
 #include "app/app.h"
+#include "app/record_names.h"
+#include "app/uninstall_record.h"
 #include "platform/strings.h"
-#include "uninstall/uninstall_record.h"
 
 // What the installed-copy checks found.
 struct InstalledCopy {
@@ -19,10 +20,6 @@ struct InstalledCopy {
   String installedVersion;
   String packageVersion;       // %PROGRAM_VERSION, read by the version decision
 };
-
-// Names in the system's list of installed programs.
-inline constexpr char16_t kDisplayVersionValue[] = u"DisplayVersion";
-inline constexpr char16_t kUninstallStringValue[] = u"UninstallString";
 
 // The four checks, each followed by a call of `step` (the start-up screen's
 // counter). False when the package names no usable product (no Setup.ini, an

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/installed_copy.h"
+#include "app/product_words.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -11,11 +12,6 @@
 #include "util/xfunctions.h"
 
 namespace {
-
-constexpr char16_t kProductPad[] = u"ZorvexPad";
-constexpr char16_t kProductTonalix[] = u"ZorvexTonalix";
-constexpr char16_t kProductMouse[] = u"Zorvex3";
-constexpr char16_t kProductKeyboard[] = u"ZorvexKeyboard";
 
 constexpr char16_t kTextsFolder[] = u"Texts";
 constexpr char16_t kWorkbookExtension[] = u".xlsx";
@@ -39,10 +35,10 @@ struct OldGeneration {
   const char16_t* lastVersion;
 };
 constexpr OldGeneration kOldGenerations[] = {
-    {u"ZorvexPad", u"18.10.0001"},
-    {u"ZorvexTonalix", u"16.12.0018"},
-    {u"Zorvex3", u"16.12.0018"},
-    {u"ZorvexKeyboard", u"16.12.0006"},
+    {kProductPad, u"18.10.0001"},
+    {kProductTonalix, u"16.12.0018"},
+    {kProductMouse, u"16.12.0018"},
+    {kProductKeyboard, u"16.12.0006"},
 };
 
 String Quoted(const String& text) { return u"\"" + text + u"\""; }
@@ -229,7 +225,7 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
                                 const ShowMessageFn& showMessage, OldUninstallerRun how) {
   const String publisher = app.SetupValue(kKeyPublisher);
   const String registryName = app.SetupValue(kKeyRegFolderName);
-  String command = ReadUninstallEntryValue(app, kUninstallStringValue);
+  String command = ReadUninstallEntryValue(app, kValueUninstallString);
   // No uninstaller named although a version was found: nothing to run, so
   // the install goes on as a fresh one.
   if (command.empty()) return ReplaceOutcome::kRemoved;
@@ -247,21 +243,22 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
   if (registryName == kProductMouse && old) {
     ReadOlderCopyRecord(app, publisher, registryName, state.record);
     const String& product = state.record.product;
-    if (product == u"Zorvex6") {
+    if (product == kMouseGeneration6) {
       RunReplacementInstead(app, state, command, showMessage, kMouseCopyFailed);
-    } else if (product == u"Zorvex5" || product == u"Zorvex4" || product == u"Zorvex3" || product == u"Zorvex2") {
+    } else if (product == kMouseGeneration5 || product == kMouseGeneration4 || product == kMouseGeneration3 ||
+               product == kMouseGeneration2) {
       RemoveOldTraces(app, state.record);
       runOld = false;
     }
   } else if (registryName == kProductMouse && installedVersion > kPatchAfter && installedVersion < kPatchBefore) {
     ReadOlderCopyRecord(app, publisher, registryName, state.record);
-    if (state.record.product == u"Zorvex6") PatchOldUninstallerTexts(state.record, installedVersion, showMessage);
+    if (state.record.product == kMouseGeneration6) PatchOldUninstallerTexts(state.record, installedVersion, showMessage);
   }
   if (registryName == kProductKeyboard && old) {
     ReadOlderCopyRecord(app, publisher, registryName, state.record);
-    if (state.record.product == u"Vantorix2") {
+    if (state.record.product == kKeyboardGeneration2) {
       RunReplacementInstead(app, state, command, showMessage, kKeyboardCopyFailed);
-    } else if (state.record.product == u"Vantorix1" &&
+    } else if (state.record.product == kKeyboardGeneration1 &&
                ReadOlderCopyRecord(app, publisher, registryName, state.record)) {
       RemoveOldTraces(app, state.record);
       runOld = false;
@@ -273,7 +270,7 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
                               how == OldUninstallerRun::kSilent ? kSilentUninstallWord : kUninstallAnywayWord);
     // A failure to start is not reported: the entry then stays, and that is.
     RunAndWait(command, win::kCreateNewConsole);
-    if (!ReadUninstallEntryValue(app, kUninstallStringValue).empty()) return ReplaceOutcome::kStillInstalled;
+    if (!ReadUninstallEntryValue(app, kValueUninstallString).empty()) return ReplaceOutcome::kStillInstalled;
   }
   return ReplaceOutcome::kRemoved;
 }

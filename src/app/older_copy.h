@@ -8,16 +8,15 @@
 #include <functional>
 
 #include "app/app.h"
+#include "app/product_words.h"
+#include "app/uninstall_record.h"
 #include "platform/strings.h"
-#include "uninstall/uninstall_record.h"
 
 // The name this program takes in an old uninstaller's folder.
 inline constexpr char16_t kReplacementUninstallerName[] = u"Setup_20171013.exe";
 
 // Messages for the developers (fixed texts, not translated).
-inline constexpr char16_t kTonalixCopyFailed[] = u"Tonalix : 複製新版解安裝檔至舊版路徑及文字檔失敗!!!";
-inline constexpr char16_t kMouseCopyFailed[] = u"ZorvexMouse : 複製新版解安裝檔至舊版路徑及文字檔失敗!!!";
-inline constexpr char16_t kKeyboardCopyFailed[] = u"ZorvexKeyboard : 複製新版解安裝檔至舊版路徑及文字檔失敗!!!";
+// The product-specific ones are in app/product_words.h.
 inline constexpr char16_t kPatchFolderFailed[] = u"無法補丁 : 文字檔資料夾建立失敗.(001)";
 inline constexpr char16_t kPatchFailedPrefix[] = u"無法補丁 : ";
 

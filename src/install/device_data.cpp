@@ -1,6 +1,7 @@
 #include "install/device_data.h"
 
 #include "app/folder_guard.h"
+#include "app/product_words.h"
 #include "install/copy_failures.h"
 #include "install/folder_rights.h"
 #include "platform/files.h"
@@ -16,7 +17,8 @@ constexpr char16_t kDefaultLog[] = u"DefaultLog";
 
 // Products whose older versions kept their device data in Data\RES\.
 bool HasOldLocation(const String& productFolder) {
-  return productFolder == u"Zorvex6" || productFolder == u"Zorvex7" || productFolder == u"Vantorix2";
+  return productFolder == kMouseGeneration6 || productFolder == kMouseGeneration7 ||
+         productFolder == kKeyboardGeneration2;
 }
 
 // True when every failed copy found its file already there (a pending backup

@@ -3,7 +3,8 @@
 #pragma once
 
 #include "app/app.h"
-#include "install/worker_outputs.h"
+#include "app/product_words.h"
+#include "app/worker_outputs.h"
 #include "platform/ini.h"
 #include "platform/strings.h"
 
@@ -19,12 +20,6 @@ inline constexpr char16_t kKeyManualDir[] = u"%MANUAL_DIR";
 inline constexpr char16_t kKeyManualIcon[] = u"%MANUAL_ICO";
 
 // Product words that select special handling (%REG_FODLER_PROGNAME).
-inline constexpr char16_t kProductMouse[] = u"Zorvex3";
-inline constexpr char16_t kProductKeyboard[] = u"ZorvexKeyboard";
-inline constexpr char16_t kProductTonalix[] = u"ZorvexTonalix";
-inline constexpr char16_t kProductEsport[] = u"ZorvexEsport";
-inline constexpr char16_t kProductPad[] = u"ZorvexPad";
-inline constexpr char16_t kProductDrevanix[] = u"Drevanix";
 
 struct InstallContext {
   TApp& app;

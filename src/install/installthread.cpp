@@ -41,9 +41,7 @@ bool IsCompressedFolder(const String& folder) {
 
 }  // namespace
 
-TInstallThread::TInstallThread(WorkerOutputs outputs) : outputs_(std::move(outputs)) {
-  SetFreeOnTerminate(true);
-}
+TInstallThread::TInstallThread(WorkerOutputs outputs) : outputs_(std::move(outputs)) {}
 
 TInstallThread::~TInstallThread() = default;
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "install/worker_outputs.h"
+#include "app/worker_outputs.h"
 #include "platform/ini.h"
 #include "platform/thread.h"
 
@@ -13,8 +13,8 @@ inline constexpr char16_t kInstallFinishedMessage[] = u"INSTALL_THREAD_FINISHED"
 
 class TInstallThread : public win::Thread {
  public:
-  // Created suspended and freeing itself when its run returns; the progress
-  // screen starts it once (Start). Works on the application object `App`.
+  // Created suspended; the progress screen owns it and starts it once
+  // (TWorkerScreen::StartOwnedWorker). Works on the application object `App`.
   explicit TInstallThread(WorkerOutputs outputs);
   ~TInstallThread() override;
 

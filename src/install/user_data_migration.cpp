@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "app/folder_guard.h"
+#include "app/product_words.h"
 #include "install/folder_rights.h"
 #include "platform/files.h"
 #include "platform/thread.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-constexpr char16_t kMousePrefix[] = u"Zorvex";
-constexpr char16_t kKeyboardPrefix[] = u"Vantorix";
 constexpr int32_t kMouseLowestOld = 3;
 constexpr int32_t kKeyboardLowestOld = 1;
 // Carried over in this order.
@@ -68,7 +67,7 @@ void CarryOver(const TApp& app, const String& from, const String& to) {
 void CopyGunLibraries(const TApp& app, const String& oldRoot, const String& old, int32_t n,
                       const String& newProgram, const String& device) {
   for (const char16_t* language : kGunLibraryLanguages) {
-    const String from = oldRoot + u"\\" + old + u"\\Data\\Zorvex" + win::IntToStr(n) + u"\\" + language +
+    const String from = oldRoot + u"\\" + old + u"\\Data\\" + kMouseGenerationPrefix + win::IntToStr(n) + u"\\" + language +
                         u"\\ScriptsMacros\\MacroGunLibrary\\";
     const String to = newProgram + u"\\" + device + language + u"\\ScriptsMacros\\GunLib\\";
     CarryOver(app, from, to);
@@ -105,7 +104,7 @@ void WriteMarker(const String& marker) {
 void Migrate(const InstallContext& ctx, const Migration& m) {
   const String name = ctx.Setup(kKeyProgramFiles);
   // The first keyboard version was installed as "Vantorix"; it carries nothing.
-  if (!m.mouse && name == kKeyboardPrefix) return;
+  if (!m.mouse && name == kKeyboardGenerationPrefix) return;
   int32_t newVersion = 0;
   if (!win::TryStrToInt(win::ReplaceAll(name, m.prefix, u""), newVersion)) return;
 
@@ -123,7 +122,7 @@ void Migrate(const InstallContext& ctx, const Migration& m) {
     if (win::FileExists(marker)) return;
     const String device = ctx.Setup(kKeyProgramDevice);
     const String oldProgram = oldRoot + u"\\" + old;
-    if (m.mouse && (n == 3 || n == 4) && name == u"Zorvex5") {
+    if (m.mouse && (n == 3 || n == 4) && name == kMouseGeneration5) {
       CopyGunLibraries(ctx.app, oldRoot, old, n, newProgram, device);
     } else {
       CopyDeviceData(oldProgram, newProgram, device, ctx);
@@ -136,9 +135,9 @@ void Migrate(const InstallContext& ctx, const Migration& m) {
 }  // namespace
 
 void MigrateMouseUserData(const InstallContext& ctx) {
-  Migrate(ctx, Migration{kMousePrefix, kMouseLowestOld, true});
+  Migrate(ctx, Migration{kMouseGenerationPrefix, kMouseLowestOld, true});
 }
 
 void MigrateKeyboardUserData(const InstallContext& ctx) {
-  Migrate(ctx, Migration{kKeyboardPrefix, kKeyboardLowestOld, false});
+  Migrate(ctx, Migration{kKeyboardGenerationPrefix, kKeyboardLowestOld, false});
 }

@@ -3,9 +3,8 @@
 // once per installed version (a marker file in the new install root records it).
 #pragma once
 
+#include "app/product_words.h"
 #include "install/install_context.h"
-
-inline constexpr char16_t kMigrationMarker[] = u"CopiedLastZorvexVersion.txt";
 
 void MigrateMouseUserData(const InstallContext& ctx);     // "Zorvex" + N, N from 3
 void MigrateKeyboardUserData(const InstallContext& ctx);  // "Vantorix" + N, N from 1

@@ -4,6 +4,9 @@ namespace win {
 
 namespace {
 thread_local Thread* currentWorker = nullptr;
+
+// Thrown by a pause point of a stopped worker; caught where its run began.
+struct RunStopped {};
 }
 
 Thread::Thread() = default;
@@ -22,21 +25,21 @@ void Thread::Start() {
   if (started_) return;
   started_ = true;
   thread_ = std::thread([this] { Run(); });
-  if (freeOnTerminate_) thread_.detach();
 }
 
 void Thread::Run() {
   currentWorker = this;
-  Execute();
+  try {
+    Execute();
+  } catch (const RunStopped&) {
+    // Stopped at a pause point: the run took no further step.
+  }
   currentWorker = nullptr;
-  bool freeSelf;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     finished_ = true;
-    freeSelf = freeOnTerminate_;
   }
   changed_.notify_all();
-  if (freeSelf) delete this;
 }
 
 void Thread::Suspend() {
@@ -57,6 +60,14 @@ void Thread::Terminate() {
   terminated_ = true;
 }
 
+void Thread::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopRequested_ = true;
+  }
+  changed_.notify_all();
+}
+
 bool Thread::Started() const { std::lock_guard<std::mutex> lock(mutex_); return started_; }
 bool Thread::Terminated() const { std::lock_guard<std::mutex> lock(mutex_); return terminated_; }
 bool Thread::Finished() const { std::lock_guard<std::mutex> lock(mutex_); return finished_; }
@@ -75,11 +86,13 @@ void Thread::WaitFor() {
 
 void Thread::CheckPause() {
   std::unique_lock<std::mutex> lock(mutex_);
+  if (stopRequested_) throw RunStopped{};
   if (!suspendRequested_) return;
   paused_ = true;
   changed_.notify_all();
-  changed_.wait(lock, [this] { return !suspendRequested_; });
+  changed_.wait(lock, [this] { return !suspendRequested_ || stopRequested_; });
   paused_ = false;
+  if (stopRequested_) throw RunStopped{};
 }
 
 void PausePoint() {

@@ -1,5 +1,6 @@
 // The worker thread of the install and uninstall runs, after the toolkit's
-// TThread: created suspended, started once, a terminate flag, free-on-terminate.
+// TThread: created suspended, started once, a terminate flag. Its owner frees
+// it; destroying a worker waits until its Execute has returned.
 //
 // Pausing is cooperative: Suspend() asks the worker to stop at its next pause
 // point, which lies between single file, registry and process operations, so a
@@ -21,12 +22,14 @@ class Thread {
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;
 
-  // The object deletes itself when Execute returns (set before Start).
-  void SetFreeOnTerminate(bool value) { freeOnTerminate_ = value; }
   void Start();     // once; later calls do nothing
   void Suspend();   // pause at the next pause point; a second call changes nothing
   void Resume();    // one call restarts a paused worker
   void Terminate(); // sets the terminate flag; the worker decides what it means
+  // Ends the run at its next pause point (at once when it stands at one):
+  // PausePoint throws there, the worker's code unwinds without taking another
+  // step, and Execute returns. For an abandoned run whose program ends.
+  void Stop();
 
   bool Started() const;
   bool Terminated() const;
@@ -36,7 +39,7 @@ class Thread {
   bool Paused() const;
   // Waits until the worker stands at a pause point or has finished.
   void WaitUntilPaused();
-  // Waits until Execute has returned (not for free-on-terminate threads).
+  // Waits until Execute has returned.
   void WaitFor();
 
  protected:
@@ -51,11 +54,11 @@ class Thread {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::thread thread_;
-  bool freeOnTerminate_ = false;
   bool started_ = false;
   bool terminated_ = false;
   bool finished_ = false;
   bool suspendRequested_ = false;
+  bool stopRequested_ = false;
   bool paused_ = false;
 };
 

@@ -1,7 +1,7 @@
 #include "screens/cancelconfirmform.h"
 
 #include "app/app.h"
-#include "app/prepareform.h"
+#include "app/run_mode.h"
 #include "screens/cancelform.h"
 #include "screens/installform.h"
 #include "screens/screens.h"
@@ -12,7 +12,7 @@ namespace {
 
 // The progress screen whose run the question is about: by the run mode.
 TWorkerScreen* RunningScreen() {
-  if (FPrepare && IsUninstallMode(FPrepare->RunMode)) return FUninstall;
+  if (IsUninstallMode(App->RunMode)) return FUninstall;
   return FInstall;
 }
 

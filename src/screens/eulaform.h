@@ -4,11 +4,11 @@
 
 #include <memory>
 
+#include "app/product_words.h"
 #include "screens/wizardform.h"
 #include "skin/skin_radiobutton.h"
 
 // The print job's title.
-inline constexpr char16_t kLicencePrintTitle[] = u"EULA Of Marbek";
 
 // The licence folder code of a language name ("ChineseT" -> "tw"); "en" for
 // every name outside the table.

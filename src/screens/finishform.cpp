@@ -1,19 +1,20 @@
 #include "screens/finishform.h"
 
 #include "app/app.h"
-#include "app/prepareform.h"
+#include "app/product_words.h"
+#include "app/run_mode.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "screens/navigation.h"
+#include "screens/program_end.h"
 #include "screens/screens.h"
 #include "skin/skin_windowshape.h"
 #include "text/text_appliers.h"
 
 namespace {
 
-constexpr char16_t kProductTonalix[] = u"ZorvexTonalix";
 constexpr char16_t kExeAfterInstall[] = u"%Exe_AfterInstall";
 
 // The finish screen reads Setup.ini through a reader of its own.
@@ -98,7 +99,7 @@ void TFFinish::FormActivate() {
 
 void TFFinish::FormShow() {
   im_Vizo->Hide();
-  const String& runMode = FPrepare->RunMode;
+  const String& runMode = App->RunMode;
   const auto setup = OpenSetupFile();
   const String registryName = SetupFileValue(setup.get(), kKeyRegFolderName);
   if (runMode == kRunModeInstall) {
@@ -145,7 +146,7 @@ void TFFinish::WriteInstallRecords() {
 void TFFinish::bt_FinishClick() {
   win::OsVersion version;
   if (!win::GetVersionEx(version)) version = win::OsVersion{};
-  if (ck_StartProgram->Checked() && FPrepare->RunMode == kRunModeInstall) {
+  if (ck_StartProgram->Checked() && App->RunMode == kRunModeInstall) {
     const auto setup = OpenSetupFile();
     const String program = SetupFileValue(setup.get(), kKeyProgramExec);
     const String registryName = SetupFileValue(setup.get(), kKeyRegFolderName);

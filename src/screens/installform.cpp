@@ -1,10 +1,11 @@
 #include "screens/installform.h"
 
 #include "app/app.h"
-#include "app/prepareform.h"
+#include "app/run_mode.h"
 #include "install/installthread.h"
 #include "screens/cancelconfirmform.h"
 #include "screens/finishform.h"
+#include "screens/program_end.h"
 #include "screens/screens.h"
 #include "text/text_appliers.h"
 
@@ -56,7 +57,7 @@ bool TFInstall::ScreenMessage(win::Message& message) {
     if (Abandoned()) return true;
     // The run is complete: a cancel question still up has nothing left to stop.
     if (FCancelConfirm->Visible()) FCancelConfirm->Hide();
-    if (FPrepare->RunMode == kRunModeSilentInstall) {
+    if (App->RunMode == kRunModeSilentInstall) {
       // No finish screen: its records are written, nothing is started.
       FFinish->WriteInstallRecords();
       App->log.Write(u"install finished");

@@ -1,6 +1,7 @@
 #include "screens/uninstallconfirmform.h"
 
 #include "app/app.h"
+#include "app/product_words.h"
 #include "screens/cancelform.h"
 #include "screens/screens.h"
 #include "screens/uninstallform.h"
@@ -32,7 +33,7 @@ TFUninstallConfirm::TFUninstallConfirm(win::Component* owner)
     ck_DeleteUserLog->GetFont().color = win::kClWhite;
   };
   OnShow = [this](win::Component*) {
-    if (App->SetupValue(kKeyRegFolderName) == u"ZorvexTonalix") ck_DeleteUserLog->Hide();
+    if (App->SetupValue(kKeyRegFolderName) == kProductTonalix) ck_DeleteUserLog->Hide();
   };
   OnActivate = [this](win::Component*) { FormActivate(); };
   EndProgramOnCloseRequest();

@@ -1,7 +1,7 @@
 #include "screens/uninstallform.h"
 
 #include "app/app.h"
-#include "app/prepareform.h"
+#include "app/run_mode.h"
 #include "screens/cancelconfirmform.h"
 #include "screens/finishform.h"
 #include "screens/screens.h"
@@ -42,7 +42,7 @@ TFUninstall::~TFUninstall() {
 void TFUninstall::StartWorker() {
   if (WorkerStarted()) return;
   StartOwnedWorker(std::make_unique<TUninstallThread>(Outputs(*lb_UninstallProc, *pb_Uninstallation),
-                                                      FPrepare->uninstallRecord));
+                                                      record));
 }
 
 bool TFUninstall::ScreenMessage(win::Message& message) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "app/uninstall_record.h"
 #include "screens/workerscreen.h"
 
 class TFUninstall : public TWorkerScreen {
@@ -16,6 +17,9 @@ class TFUninstall : public TWorkerScreen {
   win::Label* lb_UninstallProc;
   win::ProgressBar* pb_Uninstallation;
   win::Button* bt_Cancel;  // never shown: a close request is the way to it
+  // The installed product's record the uninstall run works from; the start-up
+  // controller reads it and hands it over before the run can start.
+  UninstallRecord record;
 
   // Creates and starts the uninstall worker unless one exists; this screen's
   // window receives its completion message.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "app/product_words.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "screens/askinstallform.h"
@@ -44,7 +45,7 @@ int FindLanguage(const StringList& lines, const String& name) {
 
 // The keyboard and sound-tuning products offer only their own few languages.
 bool OffersLanguage(const String& product, const String& folder) {
-  if (product != u"ZorvexKeyboard" && product != u"ZorvexTonalix") return true;
+  if (product != kProductKeyboard && product != kProductTonalix) return true;
   return folder == u"ChineseT" || folder == u"ChineseS" || folder == u"English" || folder == u"Russian";
 }
 

@@ -1,13 +1,13 @@
 #include "screens/wizardform.h"
 
 #include "app/app.h"
-#include "app/prepareform.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "screens/program_end.h"
 #include "skin/language_elementsproperty.h"
 #include "skin/skin_windowshape.h"
-#include "text/text_appliers.h"
 #include "text/skin_lookup.h"
+#include "text/text_appliers.h"
 
 TWizardForm::TWizardForm(win::Component* owner, StringView className, StringView formName)
     : Form(owner, className) {
@@ -159,8 +159,4 @@ void TWizardForm::ActivateAsStandard() {
   OnActivate = [this](win::Component*) {
     if (TakeFirstActivation()) StandardFirstActivation();
   };
-}
-
-void EndProgram() {
-  if (FPrepare) FPrepare->Close();
 }

@@ -82,6 +82,3 @@ class TWizardForm : public win::Form {
   bool firstActivation_ = true;
   bool logoPlaced_ = false;  // the logo took its Settings.ini place once
 };
-
-// Ends the program: closes the start-up controller, the main form.
-void EndProgram();

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <future>
 
-#include "install/worker_outputs.h"
+#include "app/worker_outputs.h"
 #include "screens/cancelconfirmform.h"
 #include "screens/screens.h"
 
@@ -32,14 +32,14 @@ void ShowMessageForWorker(const String& text) {
 
 TWorkerScreen::~TWorkerScreen() {
   if (!worker_) return;
+  // A run still going (an abandoned one stands at its pause point) is ended
+  // there, between two steps, and then freed.
   if (!worker_->Finished()) {
     worker_->Suspend();
     worker_->WaitUntilPaused();
+    worker_->Stop();
   }
-  if (worker_->Finished())
-    worker_.reset();
-  else
-    (void)worker_.release();  // it stands at a pause point for good; the process ends around it
+  worker_.reset();
 }
 
 bool TWorkerScreen::PauseWorker() {
@@ -70,11 +70,15 @@ void TWorkerScreen::CancelRequest() {
   FCancelConfirm->Show();
 }
 
+// Every worker of the program is started here, and the rule is one: the screen
+// that starts a worker owns it. The screen keeps the object while the worker
+// runs, pauses, resumes or is abandoned, so it can always ask how the run
+// stands; an abandoned worker stands still at its pause point until the screen
+// is destroyed when the program ends, which stops it there and frees it. A
+// worker never frees itself.
 void TWorkerScreen::StartOwnedWorker(std::unique_ptr<win::Thread> worker) {
   if (worker_ || !worker) return;
   worker_ = std::move(worker);
-  // The screen, not the worker, frees the worker object.
-  worker_->SetFreeOnTerminate(false);
   worker_->Start();
 }
 

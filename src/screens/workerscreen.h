@@ -16,7 +16,7 @@ class TWorkerScreen : public TWizardForm {
  public:
   using TWizardForm::TWizardForm;
   // A worker still running is first brought to its next pause point, so the
-  // program never ends while it is inside a step.
+  // program never ends while it is inside a step, and is ended and freed there.
   ~TWorkerScreen() override;
 
   bool WorkerStarted() const { return worker_ != nullptr; }
@@ -30,7 +30,8 @@ class TWorkerScreen : public TWizardForm {
   // finished). A completion it reports afterwards is ignored.
   void AbandonWorker();
   bool Abandoned() const { return abandoned_; }
-  // Starts the worker unless one exists; the screen keeps it.
+  // Starts the worker unless one exists; the screen owns it (see the rule at
+  // its definition).
   void StartOwnedWorker(std::unique_ptr<win::Thread> worker);
 
  protected:

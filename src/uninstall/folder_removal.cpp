@@ -1,5 +1,6 @@
 #include "uninstall/folder_removal.h"
 
+#include "app/product_words.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/system.h"
@@ -9,8 +10,6 @@
 
 namespace {
 
-constexpr char16_t kZorvexMarker[] = u"CopiedLastZorvexVersion.txt";
-constexpr char16_t kMarbekMarker[] = u"CopiedLastMarbekVersion.txt";
 constexpr char16_t kScriptsMacros[] = u"ScriptsMacros";
 constexpr char16_t kUserLog[] = u"UserLog";
 constexpr char16_t kSled[] = u"SLED";
@@ -121,19 +120,19 @@ class Remover {
 FolderRemovalPlan FolderRemovalFor(const String& registryName, bool deleteUserData) {
   const StringList keepAll{kScriptsMacros, kUserLog, kSled};
   FolderRemovalPlan plan;
-  plan.keepFile = kZorvexMarker;
+  plan.keepFile = kMigrationMarker;
   plan.keepFolder = kNoKeepFolder;
   plan.keepList = keepAll;
-  if (registryName == u"Zorvex3" || registryName == u"ZorvexEsport") {
+  if (registryName == kProductMouse || registryName == kProductEsport) {
     plan.variant = deleteUserData ? FolderRemoval::kFullClear : FolderRemoval::kKeepListClearWithUpdater;
-  } else if (registryName == u"ZorvexTonalix") {
+  } else if (registryName == kProductTonalix) {
     plan.variant = FolderRemoval::kFullClear;  // the macros stay either way
     plan.keepFolder = kScriptsMacros;
-  } else if (registryName == u"ZorvexKeyboard" || registryName == u"ZorvexPad") {
+  } else if (registryName == kProductKeyboard || registryName == kProductPad) {
     plan.variant = deleteUserData ? FolderRemoval::kFullClear : FolderRemoval::kKeepListClear;
-  } else if (registryName == u"Drevanix") {
+  } else if (registryName == kProductDrevanix) {
     plan.variant = deleteUserData ? FolderRemoval::kFullClear : FolderRemoval::kKeepListClear;
-    plan.keepFile = kMarbekMarker;
+    plan.keepFile = kDrevanixMigrationMarker;
     plan.keepList = {kScriptsMacros, kUserLog};
   } else {
     plan = FolderRemovalPlan{};

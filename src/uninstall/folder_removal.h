@@ -2,7 +2,7 @@
 // keeping the user data the product's rules keep.
 #pragma once
 
-#include "install/worker_outputs.h"
+#include "app/worker_outputs.h"
 #include "platform/strings.h"
 
 enum class FolderRemoval {

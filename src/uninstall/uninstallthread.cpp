@@ -1,6 +1,7 @@
 #include "uninstall/uninstallthread.h"
 
 #include "app/app.h"
+#include "app/product_words.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr char16_t kProductEsport[] = u"ZorvexEsport";
 
 void DeleteLink(const String& path) {
   if (path.empty()) return;
@@ -62,9 +62,7 @@ void DeleteProductKey(const String& key) {
 }  // namespace
 
 TUninstallThread::TUninstallThread(WorkerOutputs outputs, UninstallRecord record)
-    : outputs_(std::move(outputs)), record_(std::move(record)) {
-  SetFreeOnTerminate(true);
-}
+    : outputs_(std::move(outputs)), record_(std::move(record)) {}
 
 TUninstallThread::~TUninstallThread() = default;
 

@@ -4,9 +4,9 @@
 // "UNINSTALL_THREAD_FINISHED" to the screen when it is done.
 #pragma once
 
-#include "install/worker_outputs.h"
+#include "app/worker_outputs.h"
 #include "platform/thread.h"
-#include "uninstall/uninstall_record.h"
+#include "app/uninstall_record.h"
 
 inline constexpr char16_t kUninstallFinishedMessage[] = u"UNINSTALL_THREAD_FINISHED";
 
@@ -19,8 +19,8 @@ inline constexpr char16_t kRemoveProgramFolder[] = u"Remove Program Folder!";
 
 class TUninstallThread : public win::Thread {
  public:
-  // Created suspended and freeing itself when its run returns; the uninstall
-  // screen (or the silent start-up) starts it once. The record is the one read
+  // Created suspended; the uninstall screen owns it and starts it once
+  // (TWorkerScreen::StartOwnedWorker), also in the silent uninstall. The record is the one read
   // at start-up; the registry folder name and the user's delete-user-data
   // choice are read from the application object `App` when the run needs them.
   TUninstallThread(WorkerOutputs outputs, UninstallRecord record);

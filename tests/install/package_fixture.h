@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "install/worker_outputs.h"
+#include "app/worker_outputs.h"
 #include "platform/ini.h"
 #include "platform/process.h"
 #include "platform/sim/machine.h"

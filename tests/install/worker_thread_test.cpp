@@ -20,7 +20,6 @@ TEST(InstallWorker, PausesBetweenOperationsAndGoesOnWhenResumed) {
   app.RunState = kRunStateFreshInstall;
 
   auto worker = std::make_unique<TInstallThread>(rig.screen.Outputs());
-  worker->SetFreeOnTerminate(false);
   worker->Suspend();  // asked before it starts: it stops at its first pause point
   worker->Start();
   worker->WaitUntilPaused();

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/entry.h"
+#include "startup/entry.h"
 #include "platform/registry.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/ui_driver.h"

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/prepareform.h"
+#include "startup/prepareform.h"
 #include "install/installthread.h"
 #include "platform/files.h"
 #include "platform/picture.h"
@@ -379,8 +379,9 @@ TEST_F(Finish, FinishStartsTheLauncherOrTheSoundProductDirectly) {
 class StepWorker : public win::Thread {
  public:
   StepWorker(win::WindowHandle window, std::atomic<int>& steps, const std::atomic<bool>& cancelClicked,
-             const std::atomic<bool>& released)
-      : window_(window), steps_(steps), cancelClicked_(cancelClicked), released_(released) {}
+             const std::atomic<bool>& released, std::atomic<bool>& freed)
+      : window_(window), steps_(steps), cancelClicked_(cancelClicked), released_(released), freed_(freed) {}
+  ~StepWorker() override { freed_ = true; }
   void Execute() override {
     for (int i = 0; i < 40; ++i) {
       for (int waited = 0; i == 0 && !(cancelClicked_ && released_) && waited < 10000; ++waited)
@@ -397,6 +398,7 @@ class StepWorker : public win::Thread {
   std::atomic<int>& steps_;
   const std::atomic<bool>& cancelClicked_;
   const std::atomic<bool>& released_;
+  std::atomic<bool>& freed_;
 };
 
 class CancelRun : public ::testing::Test {
@@ -408,7 +410,7 @@ class CancelRun : public ::testing::Test {
     Hold(*run);
     run->Call([this] {
       FInstall->StartOwnedWorker(
-          std::make_unique<StepWorker>(FInstall->Handle(), steps, cancelClicked, released));
+          std::make_unique<StepWorker>(FInstall->Handle(), steps, cancelClicked, released, freed));
       FInstall->Show();
     });
     ASSERT_EQ(run->driver->WaitForm("FInstall"), "");
@@ -426,6 +428,7 @@ class CancelRun : public ::testing::Test {
   std::atomic<int> steps{0};
   std::atomic<bool> cancelClicked{false};
   std::atomic<bool> released{true};  // false holds the worker before its pause point
+  std::atomic<bool> freed{false};    // the worker object was destroyed
   MiniPackage p;
   std::unique_ptr<WizardRun> run;
 };
@@ -503,6 +506,21 @@ TEST_F(HeldCancelRun, ConfirmedCancelIsFinalWhileTheWorkerIsOnItsWay) {
   ASSERT_EQ(run->driver->Click("FCancel", "bt_OK"), "");
   EXPECT_EQ(run->driver->WaitEnd(), "");
   EXPECT_LT(steps, 40);
+}
+
+// The abandoned worker stands at its pause point until the program ends; the
+// screen that owns it then ends it there, without another step, and frees it.
+TEST_F(CancelRun, TheAbandonedWorkerIsEndedAndFreedWhenTheProgramEnds) {
+  ASSERT_EQ(run->driver->Click("FCancelConfirm", "bt_OK"), "");
+  ASSERT_EQ(run->driver->WaitForm("FCancel"), "");
+  EXPECT_TRUE(StandsStill());
+  const int stepsAtThePause = steps;
+  EXPECT_FALSE(freed);
+  ASSERT_EQ(run->driver->Click("FCancel", "bt_OK"), "");
+  EXPECT_EQ(run->driver->WaitEnd(), "");
+  run.reset();  // the program's end: its screens are destroyed
+  EXPECT_TRUE(freed);
+  EXPECT_EQ(steps, stepsAtThePause);
 }
 
 TEST_F(CancelRun, AcceptedRunEndsThroughTheCancelledNotice) {

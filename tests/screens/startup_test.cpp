@@ -2,7 +2,7 @@
 // its errors, and what the controller does on the first timer tick.
 #include <gtest/gtest.h>
 
-#include "app/prepareform.h"
+#include "startup/prepareform.h"
 #include "platform/process.h"
 #include "platform/sim/process_sim.h"
 #include "screens/screens.h"
@@ -70,7 +70,7 @@ TEST(StartUp, FirstArgumentChoosesTheRunMode) {
   for (const Case& c : cases) {
     SCOPED_TRACE(win::ToUtf8(c.runMode));
     WizardRun run(c.arguments);
-    EXPECT_EQ(run.Call([] { return FPrepare->RunMode; }), c.runMode);
+    EXPECT_EQ(run.Call([] { return App->RunMode; }), c.runMode);
     // Every preparation step is counted at once; the timer decides later.
     const bool uninstall = IsUninstallMode(c.runMode);
     EXPECT_EQ(run.Call([] { return FPrepare->stepCount; }), uninstall ? 10 : 4);

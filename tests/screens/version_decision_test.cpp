@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/installed_copy.h"
-#include "app/prepareform.h"
+#include "startup/prepareform.h"
 #include "screens/askform.h"
 #include "screens/screens.h"
 #include "screens/welcomeform.h"

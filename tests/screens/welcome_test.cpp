@@ -3,7 +3,7 @@
 // hear of the change.
 #include <gtest/gtest.h>
 
-#include "app/prepareform.h"
+#include "startup/prepareform.h"
 #include "platform/picture.h"
 #include "platform/system.h"
 #include "screens/eulaform.h"

@@ -24,7 +24,6 @@ TEST(UninstallWorker, PausesBetweenOperationsAndGoesOnWhenResumed) {
 
   ScreenSide screen;
   auto worker = std::make_unique<TUninstallThread>(screen.Outputs(), record);
-  worker->SetFreeOnTerminate(false);
   worker->Suspend();
   worker->Start();
   worker->WaitUntilPaused();

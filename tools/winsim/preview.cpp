@@ -17,8 +17,8 @@
 #include <thread>
 
 #include "app/app.h"
-#include "app/entry.h"
-#include "app/prepareform.h"
+#include "startup/entry.h"
+#include "startup/prepareform.h"
 #include "install/status_texts.h"
 #include "platform/ini.h"
 #include "platform/picture.h"
@@ -275,7 +275,7 @@ class LanguageVisit {
                                        {"finish-uninstall", kRunModeUninstall}}) {
       session_.Call([mode = mode] {
         FFinish->Hide();
-        FPrepare->RunMode = mode;
+        App->RunMode = mode;
         FFinish->Show();
       });
       Take(screen, FFinish);
@@ -286,7 +286,7 @@ class LanguageVisit {
   // the screen pauses it (its Cancel button never shows).
   void UninstallRun() {
     session_.Call([] {
-      FPrepare->RunMode = kRunModeUninstall;
+      App->RunMode = kRunModeUninstall;
       ShowOnly(FUninstall);
       FUninstall->bt_CancelClick();
     });

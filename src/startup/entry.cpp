@@ -1,9 +1,9 @@
-#include "app/entry.h"
+#include "startup/entry.h"
 
 #include <exception>
 
 #include "app/app.h"
-#include "app/prepareform.h"
+#include "startup/prepareform.h"
 #include "app/run_arguments.h"
 #include "platform/files.h"
 #include "platform/shell.h"

@@ -1,6 +1,6 @@
 // The entry routine of the set-up program.
 #include "app/app.h"
-#include "app/entry.h"
+#include "startup/entry.h"
 #include "platform/system.h"
 
 // The one application object of the run: built before main and destroyed after

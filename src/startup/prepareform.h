@@ -10,22 +10,9 @@
 
 #include "app/installed_copy.h"
 #include "app/older_copy.h"
+#include "app/run_mode.h"
+#include "app/uninstall_record.h"
 #include "screens/wizardform.h"
-#include "uninstall/uninstall_record.h"
-
-// RunMode words.
-inline constexpr char16_t kRunModeInstall[] = u"Install";
-inline constexpr char16_t kRunModeUpgrade[] = u"Upgrade";
-inline constexpr char16_t kRunModeOnlineUpdater[] = u"OnlineUpdater";
-inline constexpr char16_t kRunModeUninstall[] = u"Uninstall";
-inline constexpr char16_t kRunModeUninstallAnyway[] = u"UninstallAnyway";
-inline constexpr char16_t kRunModeSilentUninstall[] = u"SilentUninstall";
-// Installs with no screen at all, for deployment tools (see StartSilentInstall).
-inline constexpr char16_t kRunModeSilentInstall[] = u"SilentInstall";
-
-// The RunMode of a lower-cased first command-line argument.
-String RunModeOfArgument(const String& argument);
-bool IsUninstallMode(const String& runMode);
 
 class TFPrepare : public TWizardForm {
  public:
@@ -44,7 +31,6 @@ class TFPrepare : public TWizardForm {
   InstalledCopy installed;     // what the installed-copy checks found
   OlderCopyState olderCopy;    // the older copy's record and this program's copy in its place
   int32_t stepCount = 0;
-  String RunMode;
   UninstallRecord uninstallRecord;  // read in the uninstall modes; the uninstall run works from it
 
   // Stops the product's running programs and its updater and makes this form

@@ -1,7 +1,8 @@
-#include "app/prepareform.h"
+#include "startup/prepareform.h"
 
 #include "app/app.h"
 #include "app/installed_copy.h"
+#include "app/product_words.h"
 #include "app/run_arguments.h"
 #include "install/device_data.h"
 #include "platform/files.h"
@@ -9,6 +10,7 @@
 #include "platform/system.h"
 #include "screens/askform.h"
 #include "screens/installform.h"
+#include "screens/program_end.h"
 #include "screens/screens.h"
 #include "screens/uninstallconfirmform.h"
 #include "screens/uninstallform.h"
@@ -25,43 +27,24 @@ constexpr uint32_t kPreparationTick = 1000;
 constexpr int32_t kInstallStepWeight = 25;    // four steps
 constexpr int32_t kUninstallStepWeight = 10;  // ten steps
 
-// Programs of the mouse line that an install stops before it replaces them.
-constexpr const char16_t* kMouseLinePrograms[] = {u"Zorvex2.exe", u"Zorvex3.exe", u"Zorvex4.exe", u"Zorvex5.exe",
-                                                  u"Zorvex6.exe"};
-constexpr char16_t kEsportProgram[] = u"ZorvexEsport.exe";
-constexpr char16_t kTonalixLibraryWindow[] = u"CMLibraryIOForm";
-
 }  // namespace
-
-String RunModeOfArgument(const String& argument) {
-  if (argument == u"uninstall") return kRunModeUninstall;
-  if (argument == u"uninstallanyway") return kRunModeUninstallAnyway;
-  if (argument == u"silentuninstall") return kRunModeSilentUninstall;
-  if (argument == u"upgrade") return kRunModeUpgrade;
-  if (argument == u"onlineupdater") return kRunModeOnlineUpdater;
-  if (argument == u"silentinstall") return kRunModeSilentInstall;
-  return kRunModeInstall;
-}
-
-bool IsUninstallMode(const String& runMode) {
-  return runMode == kRunModeUninstall || runMode == kRunModeUninstallAnyway || runMode == kRunModeSilentUninstall;
-}
 
 void StopProductPrograms() {
   if (!win::FileExists(App->setupFilePath)) return;
   const String name = App->SetupValue(kKeyRegFolderName);
-  if (name == u"Zorvex3") {
+  if (name == kProductMouse) {
     for (const char16_t* program : kMouseLinePrograms) TerminateProcessesByName(program);
-  } else if (name == u"ZorvexEsport") {
+  } else if (name == kProductEsport) {
     TerminateProcessesByName(kEsportProgram);
   }
   const String program = App->SetupValue(kKeyProgramExec);
   if (!program.empty()) TerminateProcessesByName(program);
-  if (name == u"ZorvexTonalix") TerminateWindowProcess(kTonalixLibraryWindow);
+  if (name == kProductTonalix) TerminateWindowProcess(kTonalixLibraryWindow);
 }
 
 TFPrepare::TFPrepare(win::Component* owner) : TWizardForm(owner, u"TFPrepare", u"FPrepare") {
   FPrepare = this;
+  SetProgramEnd([this] { Close(); });
   SetClientSize(497, 227);
   im_Background = Create<win::Image>(u"im_Background");
   im_Background->SetAutoSize(true);
@@ -96,7 +79,9 @@ TFPrepare::TFPrepare(win::Component* owner) : TWizardForm(owner, u"TFPrepare", u
 
 TFPrepare::~TFPrepare() {
   skinCancel.reset();
-  if (FPrepare == this) FPrepare = nullptr;
+  if (FPrepare != this) return;
+  FPrepare = nullptr;
+  SetProgramEnd(nullptr);
 }
 
 bool TFPrepare::ScreenMessage(win::Message& message) {
@@ -130,10 +115,10 @@ void TFPrepare::FormCreate() {
   skinCancel = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
   const StringList arguments = win::CommandLineArguments();
   const String word = arguments.empty() ? String() : win::LowerCase(arguments.front());
-  RunMode = RunModeOfArgument(word);
+  App->RunMode = RunModeOfArgument(word);
   pb_Prepare->SetPosition(0);
   stepCount = 0;
-  if (IsUninstallMode(RunMode)) {
+  if (IsUninstallMode(App->RunMode)) {
     if (!ReadProductRecordForUninstall(*App, uninstallRecord, [this] { CountStep(kUninstallStepWeight); })) {
       ShowErrorBox(201);
       Timer1->SetEnabled(false);
@@ -159,7 +144,7 @@ void TFPrepare::FormActivate() {
 }
 
 void TFPrepare::Timer1Timer() {
-  if (!IsUninstallMode(RunMode)) {
+  if (!IsUninstallMode(App->RunMode)) {
     if (stepCount * kInstallStepWeight != 100) return;
     Timer1->SetEnabled(false);
     DecideVersion();
@@ -168,9 +153,10 @@ void TFPrepare::Timer1Timer() {
   if (stepCount * kUninstallStepWeight != 100) return;
   Timer1->SetEnabled(false);
   HandOver();
-  if (RunMode == kRunModeUninstall) {
+  FUninstall->record = uninstallRecord;
+  if (App->RunMode == kRunModeUninstall) {
     FUninstallConfirm->Show();
-  } else if (RunMode == kRunModeUninstallAnyway) {
+  } else if (App->RunMode == kRunModeUninstallAnyway) {
     App->RunState = kRunStateUninstallAnyway;
     FUninstall->Show();
   } else {
@@ -195,7 +181,7 @@ void TFPrepare::ShowWelcome() {
 void TFPrepare::DecideVersion() {
   App->RunState = kRunStateUndecided;
   App->RunState = DecideRunState(*App, installed);
-  const bool silent = RunMode == kRunModeSilentInstall;
+  const bool silent = App->RunMode == kRunModeSilentInstall;
   App->log.Write(u"version decision: package " + App->SetupValue(kKeyProgramVersion) + u", installed " +
                  (installed.versionFound ? installed.installedVersion : String(u"none")) + u": " +
                  (App->RunState == kRunStateFreshInstall     ? u"fresh install"
@@ -230,7 +216,7 @@ void TFPrepare::DecideVersion() {
 }
 
 bool TFPrepare::SaveInstalledDeviceData() {
-  if (ReadUninstallEntryValue(*App, kUninstallStringValue).empty()) return true;  // nothing will remove it
+  if (ReadUninstallEntryValue(*App, kValueUninstallString).empty()) return true;  // nothing will remove it
   // The installed copy's programs hold their files; its uninstaller deletes
   // the device files the player made. Both come before the save.
   StopProductPrograms();
@@ -246,7 +232,7 @@ void TFPrepare::ReplaceOlderCopyAndGoOn() {
   // stays, as when its uninstaller fails.
   // A silent install runs the old uninstaller silently too, so that no
   // screen waits for a click.
-  const bool silent = RunMode == kRunModeSilentInstall;
+  const bool silent = App->RunMode == kRunModeSilentInstall;
   const OldUninstallerRun how = silent ? OldUninstallerRun::kSilent : OldUninstallerRun::kWithScreens;
   if (!SaveInstalledDeviceData()) {
     App->log.Write(u"the installed copy's device data could not be saved; it is not removed");

@@ -702,7 +702,6 @@ SystemTime GetLocalTime() {
 }
 
 String TempFolder() {
-  constexpr int kCsidlLocalAppData = 0x1C;
   const String local = SHGetSpecialFolderPath(kCsidlLocalAppData);
   return local.empty() ? String(u"C:\\Windows\\Temp\\") : local + u"\\Temp\\";
 }

@@ -177,36 +177,31 @@ class ComPtr {
   T* ptr_ = nullptr;
 };
 
-// The screen's device context (GetDC(nullptr)).
-class ScreenDC {
+// The screen's device context (GetDC(nullptr)), given back with ReleaseDC.
+struct ScreenDCTraits {
+  using Type = HDC;
+  static HDC None() { return nullptr; }
+  static bool IsValid(HDC dc) { return dc != nullptr; }
+  static void Close(HDC dc) { ::ReleaseDC(nullptr, dc); }
+};
+class ScreenDC : public UniqueObject<ScreenDCTraits> {
  public:
-  ScreenDC() : dc_(::GetDC(nullptr)) {}
-  ~ScreenDC() {
-    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
-  }
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
+  ScreenDC() : UniqueObject(::GetDC(nullptr)) {}
 };
 
-// A memory device context (CreateCompatibleDC): DeleteDC.
-class MemoryDC {
+// A device context we created (a memory or printer DC): DeleteDC.
+struct CreatedDCTraits {
+  using Type = HDC;
+  static HDC None() { return nullptr; }
+  static bool IsValid(HDC dc) { return dc != nullptr; }
+  static void Close(HDC dc) { ::DeleteDC(dc); }
+};
+using CreatedDC = UniqueObject<CreatedDCTraits>;
+
+// A memory device context (CreateCompatibleDC).
+class MemoryDC : public CreatedDC {
  public:
-  explicit MemoryDC(HDC compatibleWith = nullptr) : dc_(::CreateCompatibleDC(compatibleWith)) {}
-  ~MemoryDC() {
-    if (dc_ != nullptr) ::DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
+  explicit MemoryDC(HDC compatibleWith = nullptr) : CreatedDC(::CreateCompatibleDC(compatibleWith)) {}
 };
 
 // An object selected into a DC for one scope; the previous one is put back.

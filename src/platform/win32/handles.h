@@ -77,20 +77,23 @@ struct FindHandleTraits {
 };
 using FindHandle = UniqueObject<FindHandleTraits>;
 
+// The traits of an object that null means "none" for; Close is the
+// object's own.
+template <typename T>
+struct NullIsNoneTraits {
+  using Type = T;
+  static T None() { return nullptr; }
+  static bool IsValid(T value) { return value != nullptr; }
+};
+
 // Memory the system allocated with LocalAlloc (a converted SID, an argv array).
-struct LocalMemoryTraits {
-  using Type = void*;
-  static void* None() { return nullptr; }
-  static bool IsValid(void* p) { return p != nullptr; }
+struct LocalMemoryTraits : NullIsNoneTraits<void*> {
   static void Close(void* p) { ::LocalFree(p); }
 };
 using LocalMemory = UniqueObject<LocalMemoryTraits>;
 
 // A GDI object (font, bitmap, brush, region) owned by us: DeleteObject.
-struct GdiObjectTraits {
-  using Type = HGDIOBJ;
-  static HGDIOBJ None() { return nullptr; }
-  static bool IsValid(HGDIOBJ o) { return o != nullptr; }
+struct GdiObjectTraits : NullIsNoneTraits<HGDIOBJ> {
   static void Close(HGDIOBJ o) { ::DeleteObject(o); }
 };
 using GdiObject = UniqueObject<GdiObjectTraits>;
@@ -178,10 +181,7 @@ class ComPtr {
 };
 
 // The screen's device context (GetDC(nullptr)), given back with ReleaseDC.
-struct ScreenDCTraits {
-  using Type = HDC;
-  static HDC None() { return nullptr; }
-  static bool IsValid(HDC dc) { return dc != nullptr; }
+struct ScreenDCTraits : NullIsNoneTraits<HDC> {
   static void Close(HDC dc) { ::ReleaseDC(nullptr, dc); }
 };
 class ScreenDC : public UniqueObject<ScreenDCTraits> {
@@ -190,10 +190,7 @@ class ScreenDC : public UniqueObject<ScreenDCTraits> {
 };
 
 // A device context we created (a memory or printer DC): DeleteDC.
-struct CreatedDCTraits {
-  using Type = HDC;
-  static HDC None() { return nullptr; }
-  static bool IsValid(HDC dc) { return dc != nullptr; }
+struct CreatedDCTraits : NullIsNoneTraits<HDC> {
   static void Close(HDC dc) { ::DeleteDC(dc); }
 };
 using CreatedDC = UniqueObject<CreatedDCTraits>;

@@ -134,15 +134,15 @@ String TApp::SetupValue(StringView key, StringView defaultValue) const {
 
 String TApp::TextsFolder() const {
   const String exeFolder = win::ExecutableFolder();
-  const String besideSetup = exeFolder + u"Texts\\";
-  if (win::DirectoryExists(besideSetup + u"LanguageIni\\")) return besideSetup;
+  const String besideSetup = TextsFolderIn(exeFolder);
+  if (!besideSetup.empty()) return besideSetup;
 
   const String productFolder = SetupValue(kKeyProgramFiles);
   const String payloadData =
       exeFolder + u"program files\\" + productFolder + u"\\" + SetupValue(kKeyProgramData);
   if (PayloadHasPlainTexts(SetupValue(kKeyUpdateType), productFolder, SetupValue(kKeyProgramVersion)))
-    return payloadData + u"Texts\\";
-  return payloadData + u"Forms\\Texts\\";
+    return payloadData + kPackageTextsFolder;
+  return payloadData + u"Forms\\" + kPackageTextsFolder;
 }
 
 String TApp::ProductKey() const {

@@ -5,14 +5,13 @@
 #include "platform/ini.h"
 #include "platform/shell.h"
 #include "platform/thread.h"
+#include "text/language_management.h"
 #include "util/xfunctions.h"
 
 namespace {
 
 constexpr char16_t kSetupExe[] = u"Setup.exe";
 constexpr char16_t kSettingsIni[] = u"Settings.ini";
-constexpr char16_t kTextsFolder[] = u"Texts\\";
-constexpr char16_t kLanguageIniFolder[] = u"LanguageIni\\";
 // Left out of the copy, at any depth; the name is compared exactly.
 constexpr char16_t kPayloadFolderName[] = u"program files";
 constexpr char16_t kSpecifyLangSection[] = u"SpecifyLang";
@@ -31,8 +30,8 @@ bool Overlap(const String& a, const String& b) {
 // it holds LanguageIni\, otherwise the application object's texts folder when
 // it has at least one sub-folder; "" when there is none.
 String LanguageSource(const InstallContext& ctx) {
-  const String besideSetup = ctx.setupFolder + kTextsFolder;
-  if (win::DirectoryExists(besideSetup + kLanguageIniFolder)) return besideSetup;
+  const String besideSetup = TextsFolderIn(ctx.setupFolder);
+  if (!besideSetup.empty()) return besideSetup;
   const String candidate = ctx.app.TextsFolder();
   StringList folders;
   if (ListFolderEntries(candidate, u"Folder", u"", folders, u"") >= 1) return candidate;
@@ -67,7 +66,7 @@ UninstallerFolderResult BuildUninstallerFolder(const InstallContext& ctx) {
 
   const String source = LanguageSource(ctx);
   if (source.empty()) return result;
-  const String target = folder + kTextsFolder;
+  const String target = folder + kPackageTextsFolder;
   if (!EnsureFolder(target)) return result;
 
   CopyFolderTreeStopOnError(source, target, nullptr, result.errorText, false, u"", nullptr);

@@ -9,10 +9,20 @@
 
 namespace win {
 
+// The special folders (CSIDL values) the program asks for.
+constexpr int kCsidlDesktopDirectory = 0x10;
 constexpr int kCsidlCommonPrograms = 0x17;
 constexpr int kCsidlCommonDesktopDirectory = 0x19;
+constexpr int kCsidlAppData = 0x1A;
+constexpr int kCsidlLocalAppData = 0x1C;
 constexpr int kCsidlCommonAppData = 0x23;
+constexpr int kCsidlWindows = 0x24;
+constexpr int kCsidlSystem = 0x25;
 constexpr int kCsidlProgramFiles = 0x26;
+constexpr int kCsidlProfile = 0x28;
+constexpr int kCsidlProgramFilesX86 = 0x2A;
+constexpr int kCsidlProgramFilesCommon = 0x2B;
+constexpr int kCsidlCommonDocuments = 0x2E;
 
 // SHGetSpecialFolderPathW without creating the folder; "" on failure.
 String SHGetSpecialFolderPath(int csidl);

@@ -123,6 +123,26 @@ void DrawCaption(Canvas& canvas, const Control& control, int32_t x, int32_t y) {
   canvas.TextOut(x, y, control.Caption());
 }
 
+// The default look of a check box or radio button: the background unless it
+// is transparent, a 13-pixel box, white from fillInset pixels in, a dark mark
+// markInset pixels in when checked, and the caption beside it.
+void PaintToggle(Canvas& canvas, const ButtonControl& control, int32_t fillInset, int32_t markInset) {
+  if (!control.Transparent()) {
+    canvas.brushColor = control.Color();
+    canvas.FillRect(control.ClientRect());
+  }
+  const int32_t box = 13, top = (control.Height() - box) / 2;
+  canvas.brushColor = kClWhite;
+  canvas.FillRect(Rect{fillInset, top + fillInset, box - fillInset, top + box - fillInset});
+  canvas.Rectangle(Rect{0, top, box, top + box}, RGB(51, 51, 51));
+  if (control.Checked()) {
+    canvas.brushColor = RGB(51, 51, 51);
+    canvas.FillRect(Rect{markInset, top + markInset, box - markInset, top + box - markInset});
+  }
+  const int32_t captionHeight = MeasureText(control.GetFont(), control.Caption()).cy;
+  DrawCaption(canvas, control, box + 4, (control.Height() - captionHeight) / 2);
+}
+
 }  // namespace
 
 StringList WordWrapLines(const Font& font, StringView text, int32_t width) {
@@ -270,21 +290,7 @@ CheckBox::CheckBox(Component* owner) : ButtonControl(owner, u"TCheckBox") { SetR
 
 void CheckBox::Click() { SetChecked(!Checked()); }
 
-void CheckBox::PaintDefault(Canvas& canvas) {
-  if (!Transparent()) {
-    canvas.brushColor = Color();
-    canvas.FillRect(ClientRect());
-  }
-  const int32_t box = 13, top = (Height() - box) / 2;
-  canvas.brushColor = kClWhite;
-  canvas.FillRect(Rect{0, top, box, top + box});
-  canvas.Rectangle(Rect{0, top, box, top + box}, RGB(51, 51, 51));
-  if (Checked()) {
-    canvas.brushColor = RGB(51, 51, 51);
-    canvas.FillRect(Rect{3, top + 3, box - 3, top + box - 3});
-  }
-  DrawCaption(canvas, *this, box + 4, (Height() - MeasureText(GetFont(), Caption()).cy) / 2);
-}
+void CheckBox::PaintDefault(Canvas& canvas) { PaintToggle(canvas, *this, 0, 3); }
 
 RadioButton::RadioButton(Component* owner) : ButtonControl(owner, u"TRadioButton") {
   SetRole(AccessibleRole::RadioButton);
@@ -303,21 +309,7 @@ void RadioButton::SetChecked(bool checked) {
 
 void RadioButton::Click() { SetChecked(true); }
 
-void RadioButton::PaintDefault(Canvas& canvas) {
-  if (!Transparent()) {
-    canvas.brushColor = Color();
-    canvas.FillRect(ClientRect());
-  }
-  const int32_t box = 13, top = (Height() - box) / 2;
-  canvas.brushColor = kClWhite;
-  canvas.FillRect(Rect{1, top + 1, box - 1, top + box - 1});
-  canvas.Rectangle(Rect{0, top, box, top + box}, RGB(51, 51, 51));
-  if (Checked()) {
-    canvas.brushColor = RGB(51, 51, 51);
-    canvas.FillRect(Rect{4, top + 4, box - 4, top + box - 4});
-  }
-  DrawCaption(canvas, *this, box + 4, (Height() - MeasureText(GetFont(), Caption()).cy) / 2);
-}
+void RadioButton::PaintDefault(Canvas& canvas) { PaintToggle(canvas, *this, 1, 4); }
 
 // ---------------------------------------------------------------- Image
 

@@ -10,24 +10,11 @@
 #include "text/text_appliers.h"
 
 TFInstall::TFInstall(win::Component* owner) : TWorkerScreen(owner, u"TFInstall", u"FInstall") {
-  SetClientSize(632, 456);
-  CreateStandardImages();
   lb_Install = MakeLabel(u"lb_Install", 200, 80, 400, 40);
-  lb_Install->SetWordWrap(true);
   lb_InstallProc = MakeLabel(u"lb_InstallProc", 200, 250, 400, 16);
-  lb_InstallProc->SetLayout(win::TextLayout::Bottom);
-  pb_Installation = MakeProgressBar(u"pb_Installation");
-  bt_Cancel = MakeButton(u"bt_Cancel", u"Cancel", 552, 395);
-  bt_Cancel->OnClick = [this](win::Component*) { bt_CancelClick(); };
-  OnCreate = [this](win::Component*) {
-    ApplyScreenLayout();
-    skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
-  };
+  FinishProgressScreen(*lb_Install, *lb_InstallProc, u"pb_Installation",
+                       {pb_Installation, bt_Cancel, skinCancel_});
   OnShow = [this](win::Component*) { FormShow(); };
-  ActivateAsStandard();
-  CloseRequestDoes([this] { bt_CancelClick(); });
-
-  HookWindowProc();
   ApplyTexts();
   bt_Cancel->SetCaption(u"");
 }

@@ -9,25 +9,12 @@
 #include "uninstall/uninstallthread.h"
 
 TFUninstall::TFUninstall(win::Component* owner) : TWorkerScreen(owner, u"TFUninstall", u"FUninstall") {
-  SetClientSize(632, 456);
-  CreateStandardImages();
   lb_Uninstall = MakeLabel(u"lb_Uninstall", 200, 80, 400, 40);
-  lb_Uninstall->SetWordWrap(true);
   lb_UninstallProc = MakeLabel(u"lb_UninstallProc", 200, 250, 400, 16);
-  lb_UninstallProc->SetLayout(win::TextLayout::Bottom);
-  pb_Uninstallation = MakeProgressBar(u"pb_Uninstallation");
-  bt_Cancel = MakeButton(u"bt_Cancel", u"Cancel", 552, 395);
+  FinishProgressScreen(*lb_Uninstall, *lb_UninstallProc, u"pb_Uninstallation",
+                       {pb_Uninstallation, bt_Cancel, skinCancel_});
   bt_Cancel->Hide();
-  bt_Cancel->OnClick = [this](win::Component*) { bt_CancelClick(); };
-  OnCreate = [this](win::Component*) {
-    ApplyScreenLayout();
-    skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
-  };
   OnShow = [this](win::Component*) { StartWorker(); };
-  ActivateAsStandard();
-  CloseRequestDoes([this] { bt_CancelClick(); });
-
-  HookWindowProc();
   ApplyLabelTexts(*App, *this, App->textSection);
   bt_Cancel->SetCaption(u"");
   lb_Uninstall->SetCaption(TextParam(CaptionKey(u"lb_Uninstall")));

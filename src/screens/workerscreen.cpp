@@ -30,6 +30,12 @@ void ShowMessageForWorker(const String& text) {
 
 }  // namespace
 
+TWorkerScreen::TWorkerScreen(win::Component* owner, StringView className, StringView formName)
+    : TWizardForm(owner, className, formName) {
+  SetClientSize(632, 456);
+  CreateStandardImages();
+}
+
 TWorkerScreen::~TWorkerScreen() {
   if (!worker_) return;
   // A run still going (an abandoned one stands at its pause point) is ended
@@ -68,6 +74,22 @@ void TWorkerScreen::AbandonWorker() {
 void TWorkerScreen::CancelRequest() {
   if (!PauseWorker()) return;
   FCancelConfirm->Show();
+}
+
+void TWorkerScreen::FinishProgressScreen(win::Label& heading, win::Label& status,
+                                         StringView barName, const ProgressParts& parts) {
+  heading.SetWordWrap(true);
+  status.SetLayout(win::TextLayout::Bottom);
+  parts.bar = MakeProgressBar(barName);
+  win::Button* cancel = parts.cancel = MakeButton(u"bt_Cancel", u"Cancel", 552, 395);
+  cancel->OnClick = [this](win::Component*) { CancelRequest(); };
+  OnCreate = [this, cancel, &skinCancel = parts.skinCancel](win::Component*) {
+    ApplyScreenLayout();
+    skinCancel = SkinPushButton(*cancel, u"Cancel.bmp");
+  };
+  ActivateAsStandard();
+  CloseRequestDoes([this] { CancelRequest(); });
+  HookWindowProc();
 }
 
 // Every worker of the program is started here, and the rule is one: the screen

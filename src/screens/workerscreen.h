@@ -14,7 +14,8 @@ struct WorkerOutputs;
 
 class TWorkerScreen : public TWizardForm {
  public:
-  using TWizardForm::TWizardForm;
+  // A progress screen has the designed size and the standard pictures.
+  TWorkerScreen(win::Component* owner, StringView className, StringView formName);
   // A worker still running is first brought to its next pause point, so the
   // program never ends while it is inside a step, and is ended and freed there.
   ~TWorkerScreen() override;
@@ -43,6 +44,18 @@ class TWorkerScreen : public TWizardForm {
   WorkerOutputs Outputs(win::Label& status, win::ProgressBar& bar);
   // The designed progress bar under the status line (0 to 100).
   win::ProgressBar* MakeProgressBar(StringView name);
+
+  // Where a progress screen keeps what FinishProgressScreen makes.
+  struct ProgressParts {
+    win::ProgressBar*& bar;
+    win::Button*& cancel;
+    std::unique_ptr<TskinButton>& skinCancel;
+  };
+  // The designed progress screen below its heading and status line: the bar,
+  // and Cancel, which (like a close request) asks whether to stop and is
+  // skinned when the form is created. The screen's window procedure is hooked.
+  void FinishProgressScreen(win::Label& heading, win::Label& status, StringView barName,
+                            const ProgressParts& parts);
 
  private:
   std::unique_ptr<win::Thread> worker_;

@@ -1,72 +1,43 @@
 #include "skin/skin_button.h"
 
-#include "skin/skin_windowshape.h"
+namespace {
 
-TskinButton::TskinButton(win::Control& button) : hook_(button), button_(&button) {}
+// A push button's own mouse clicks only repaint: the button itself reports
+// its pressed state.
+constexpr TskinStripControl::MessageEffect kButtonMessages[] = {
+    {win::kWmLButtonDown, TskinStripControl::Effect::Repaint},
+    {win::kWmLButtonUp, TskinStripControl::Effect::Repaint},
+};
+
+}  // namespace
+
+TskinButton::TskinButton(win::Control& button)
+    : TskinStripControl(button, kButtonMessages), button_(&button) {}
 
 bool TskinButton::LoadSkin(const String& path, int32_t alignment,
                            const std::optional<ButtonCaptionColors>& colors,
                            const TRect& captionRect) {
-  win::Bitmap strip;
-  if (!LoadSkinPicture(path, strip)) return false;
-  strip_ = std::move(strip);
+  if (!LoadStripPicture(path)) return false;
 
-  button_->SetBounds(button_->Left(), button_->Top(), strip_.Width() / kSkinFrameCount,
-                     strip_.Height());
+  button_->SetBounds(button_->Left(), button_->Top(), FrameWidth(), strip_.Height());
   composite_.SetSize(button_->Width(), button_->Height());
   engine_.CopyFrame(frame_, strip_, kFrameNormal, kSkinFrameCount);
   composite_.Draw(0, 0, frame_);
   // Frame 0 decides the outline for every look.
   engine_.ShapeWindow(*button_, composite_);
 
-  hook_.Hook([this](win::Message& message) { SkinWindowProc(message); });
+  HookWindowProc();
   if (colors) colors_ = *colors;
   captionRect_ = captionRect;
   alignment_ = alignment;
   return true;
 }
 
-void TskinButton::SkinWindowProc(win::Message& message) {
-  hook_.CallSaved(message);
-  switch (message.msg) {
-    case win::kWmSize:
-    case win::kWmSetFocus:
-    case win::kWmKillFocus:
-    case win::kWmEnable:
-    case win::kWmSetText:
-    case win::kWmPaint:
-    case win::kWmEraseBkgnd:
-    case win::kWmNcPaint:
-    case win::kWmKeyDown:
-    case win::kWmKeyUp:
-    case win::kWmLButtonDown:
-    case win::kWmLButtonUp:
-      break;
-    case win::kBmSetState:
-      pressed_ = message.wParam != 0;
-      break;
-    case win::kWmMouseMove:
-      hover_ = true;
-      break;
-    case win::kWmMouseLeave:
-    case win::kCmMouseLeave:
-      hover_ = false;
-      break;
-    default:
-      return;
-  }
-  Paint();
-}
-
 int32_t TskinButton::State() const {
   if (!button_->Enabled()) return kFrameDisabled;
-  if (pressed_) return kFramePressed;
-  if (hover_) return kFrameHover;
+  if (Pressed()) return kFramePressed;
+  if (Hover()) return kFrameHover;
   return kFrameNormal;
-}
-
-void TskinButton::Paint() {
-  hook_.Paint([this] { PaintOnce(); });
 }
 
 void TskinButton::PaintOnce() {
@@ -90,7 +61,7 @@ void TskinButton::PaintOnce() {
   if (!caption.empty()) {
     const win::Size extent = canvas.TextExtent(caption);
     const skin::ButtonCaptionFrame placement{button_->Width(), button_->Height(),
-                                             composite_.Width(), strip_.Width() / kSkinFrameCount,
+                                             composite_.Width(), FrameWidth(),
                                              strip_.Height()};
     captionAt_ = skin::ButtonCaptionPosition(alignment_, captionRect_, placement, extent.cx,
                                              extent.cy);

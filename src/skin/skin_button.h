@@ -11,8 +11,7 @@
 #include "platform/ui.h"
 #include "skin/cmnstringprocessunit.h"
 #include "skin/skin_captionlayout.h"
-#include "skin/skin_graphiceengine.h"
-#include "skin/skin_hook.h"
+#include "skin/skin_stripcontrol.h"
 
 // Caption colours by state.
 constexpr COLORREF kSkinCaptionNormal = win::kClBlack;
@@ -21,12 +20,10 @@ constexpr COLORREF kSkinCaptionDisabled = win::kClMaroon;  // 128
 // Caption colours of a push button: normal, hover, pressed, disabled.
 using ButtonCaptionColors = std::array<COLORREF, 4>;
 
-class TskinButton {
+class TskinButton : public TskinStripControl {
  public:
   // Attaches to a button; nothing is drawn until a strip is loaded.
   explicit TskinButton(win::Control& button);
-  TskinButton(const TskinButton&) = delete;
-  TskinButton& operator=(const TskinButton&) = delete;
 
   // Loads the strip, sizes the button to one frame and cuts it to frame 0's
   // outline; installs the skin's window procedure the first time. A missing or
@@ -36,32 +33,15 @@ class TskinButton {
                 const std::optional<ButtonCaptionColors>& colors = std::nullopt,
                 const TRect& captionRect = skin::kNoCaptionRect);
 
-  // The button's window procedure while the skin is attached.
-  void SkinWindowProc(win::Message& message);
-  // Draws the current look onto the button.
-  void Paint();
-
-  // What the skin holds (tests, snapshots).
-  const win::Bitmap& Strip() const { return strip_; }
-  const win::Bitmap& Composite() const { return composite_; }
-  bool Hover() const { return hover_; }
-  bool Pressed() const { return pressed_; }
   int32_t State() const;  // the frame the next Paint draws
   const ButtonCaptionColors& CaptionColors() const { return colors_; }
   win::Point CaptionPosition() const { return captionAt_; }
 
  private:
-  void PaintOnce();
+  void PaintOnce() override;
 
-  TskinHook hook_;  // gives the button back its window procedure when the skin goes
-  TskinGraphiceEngine engine_;
   win::Control* button_;
-  win::Bitmap strip_;
-  win::Bitmap composite_;
-  win::Bitmap frame_;
   TRect captionRect_ = skin::kNoCaptionRect;
-  bool hover_ = false;
-  bool pressed_ = false;
   int32_t alignment_ = skin::kAlignCentre;
   ButtonCaptionColors colors_{kSkinCaptionNormal, kSkinCaptionNormal, kSkinCaptionNormal,
                               kSkinCaptionDisabled};

@@ -1,72 +1,40 @@
 #include "skin/skin_togglecontrol.h"
 
-#include "skin/skin_windowshape.h"
+namespace {
 
-TskinToggleControl::TskinToggleControl(win::ButtonControl& control) : hook_(control), control_(&control) {}
+// A check box or radio button keeps its own pressed state from the mouse and
+// repaints when it is checked or double-clicked.
+constexpr TskinStripControl::MessageEffect kToggleMessages[] = {
+    {win::kBmSetCheck, TskinStripControl::Effect::Repaint},
+    {win::kWmLButtonDblClk, TskinStripControl::Effect::Repaint},
+    {win::kCmMouseEnter, TskinStripControl::Effect::Enter},
+    {win::kWmLButtonDown, TskinStripControl::Effect::Press},
+    {win::kWmLButtonUp, TskinStripControl::Effect::Release},
+};
+
+}  // namespace
+
+TskinToggleControl::TskinToggleControl(win::ButtonControl& control)
+    : TskinStripControl(control, kToggleMessages), control_(&control) {}
 
 TskinToggleControl::~TskinToggleControl() = default;
 
 bool TskinToggleControl::LoadStrip(const String& path, const win::Bitmap* background,
                                    int32_t gap) {
-  win::Bitmap strip;
-  if (!LoadSkinPicture(path, strip)) return false;
-  strip_ = std::move(strip);
+  if (!LoadStripPicture(path)) return false;
   background_ = background;
   gap_ = gap;
   StripLoaded();
-  hook_.Hook([this](win::Message& message) { SkinWindowProc(message); });
+  HookWindowProc();
   normalColor_ = hoverColor_ = onColor_ = control_->GetFont().color;
   return true;
-}
-
-void TskinToggleControl::SkinWindowProc(win::Message& message) {
-  hook_.CallSaved(message);
-  switch (message.msg) {
-    case win::kWmSize:
-    case win::kWmSetFocus:
-    case win::kWmKillFocus:
-    case win::kWmEnable:
-    case win::kWmSetText:
-    case win::kWmPaint:
-    case win::kWmEraseBkgnd:
-    case win::kWmNcPaint:
-    case win::kBmSetCheck:
-    case win::kWmKeyDown:
-    case win::kWmKeyUp:
-    case win::kWmLButtonDblClk:
-      break;
-    case win::kBmSetState:
-      pressed_ = message.wParam != 0;
-      break;
-    case win::kWmMouseMove:
-    case win::kCmMouseEnter:
-      hover_ = true;
-      break;
-    case win::kWmLButtonDown:
-      pressed_ = true;
-      break;
-    case win::kWmLButtonUp:
-      pressed_ = false;
-      break;
-    case win::kWmMouseLeave:
-    case win::kCmMouseLeave:
-      hover_ = false;
-      break;
-    default:
-      return;
-  }
-  Paint();
 }
 
 int32_t TskinToggleControl::FrameIndex() const {
   if (!control_->Enabled()) return kFrameDisabled;
   if (control_->Checked()) return kFramePressed;
-  if (hover_) return kFrameHover;
+  if (Hover()) return kFrameHover;
   return kFrameNormal;
-}
-
-void TskinToggleControl::Paint() {
-  hook_.Paint([this] { PaintOnce(); });
 }
 
 void TskinToggleControl::PaintOnce() {

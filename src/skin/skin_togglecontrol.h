@@ -9,25 +9,12 @@
 
 #include "platform/graphics.h"
 #include "platform/ui.h"
-#include "skin/skin_graphiceengine.h"
-#include "skin/skin_hook.h"
+#include "skin/skin_stripcontrol.h"
 
-class TskinToggleControl {
+class TskinToggleControl : public TskinStripControl {
  public:
-  virtual ~TskinToggleControl();
-  TskinToggleControl(const TskinToggleControl&) = delete;
-  TskinToggleControl& operator=(const TskinToggleControl&) = delete;
+  ~TskinToggleControl() override;
 
-  // The control's window procedure while the skin is attached.
-  void SkinWindowProc(win::Message& message);
-  // Draws the current look onto the control; sizes it, and cuts its outline
-  // when the caption changed.
-  void Paint();
-
-  const win::Bitmap& Strip() const { return strip_; }
-  const win::Bitmap& Composite() const { return composite_; }
-  bool Hover() const { return hover_; }
-  bool Pressed() const { return pressed_; }
   int32_t FrameIndex() const;  // the frame the next Paint draws
   virtual win::COLORREF CaptionColor() const = 0;
 
@@ -53,7 +40,6 @@ class TskinToggleControl {
   virtual void StripLoaded() {}
 
   win::ButtonControl& Control() const { return *control_; }
-  int32_t FrameWidth() const { return strip_.Width() / kSkinFrameCount; }
   int32_t Gap() const { return gap_; }
 
   win::COLORREF normalColor_ = win::kClBlack;
@@ -62,17 +48,11 @@ class TskinToggleControl {
   win::COLORREF disabledColor_ = win::kClMaroon;
 
  private:
-  void PaintOnce();
+  // Sizes the control, and cuts its outline when the caption changed.
+  void PaintOnce() override;
 
-  TskinHook hook_;  // gives the control back its window procedure when the skin goes
-  TskinGraphiceEngine engine_;
   win::ButtonControl* control_;
-  win::Bitmap strip_;
-  win::Bitmap composite_;
-  win::Bitmap frame_;
   const win::Bitmap* background_ = nullptr;
-  bool hover_ = false;
-  bool pressed_ = false;
   bool shaped_ = false;
   bool drawn_ = false;
   String lastCaption_;

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr char16_t kLanguageRootName[] = u"LanguageIni";
 constexpr char16_t kFallbackLanguage[] = u"English";
 constexpr char16_t kMappingKey[] = u"%Mapping%";
 constexpr char16_t kReturnMarker[] = u"@RETURN@";
@@ -36,6 +35,11 @@ String LanguageFileIn(const String& root, const String& name, const String& pref
 }
 
 }  // namespace
+
+String TextsFolderIn(const String& folder) {
+  const String texts = folder + kPackageTextsFolder;
+  return win::DirectoryExists(texts + kLanguageRootName + u"\\") ? texts : String();
+}
 
 String GetField(StringView text, char16_t delimiter, int index) {
   if (index < 0) return String();

@@ -12,6 +12,14 @@
 // What a lookup gives when no candidate section holds the key.
 inline constexpr char16_t kTextNotFound[] = u"@@";
 
+// A package's texts folder, and the folder of language folders inside it.
+inline constexpr char16_t kPackageTextsFolder[] = u"Texts\\";
+inline constexpr char16_t kLanguageRootName[] = u"LanguageIni";
+
+// The Texts\ folder in folder (which ends with "\") when it holds a
+// LanguageIni folder; "" otherwise.
+String TextsFolderIn(const String& folder);
+
 class TlanguageManagement {
  public:
   TlanguageManagement();

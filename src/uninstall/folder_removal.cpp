@@ -17,15 +17,10 @@ constexpr char16_t kDefaultLog[] = u"DefaultLog";
 constexpr char16_t kUpdater[] = u"Updater";
 
 // Special folders that no uninstall ever clears, nor any folder above them.
-constexpr int kCsidlWindows = 0x24;
-constexpr int kCsidlSystem = 0x25;
-constexpr int kCsidlProfile = 0x28;
-constexpr int kCsidlProgramFilesX86 = 0x2A;
-constexpr int kCsidlProgramFilesCommon = 0x2B;
 constexpr int kProtectedFolders[] = {
-    kCsidlWindows,        kCsidlSystem,          win::kCsidlProgramFiles, kCsidlProgramFilesX86,
-    kCsidlProgramFilesCommon, win::kCsidlCommonAppData, kCsidlProfile,   win::kCsidlCommonPrograms,
-    win::kCsidlCommonDesktopDirectory,
+    win::kCsidlWindows,           win::kCsidlSystem,          win::kCsidlProgramFiles,
+    win::kCsidlProgramFilesX86,   win::kCsidlProgramFilesCommon, win::kCsidlCommonAppData,
+    win::kCsidlProfile,           win::kCsidlCommonPrograms,  win::kCsidlCommonDesktopDirectory,
 };
 
 bool IsLink(const win::FindData& entry) { return (entry.attributes & win::kFileAttributeReparsePoint) != 0; }

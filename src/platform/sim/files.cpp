@@ -270,17 +270,6 @@ bool WritableTarget(const ResolvedPath& r, std::string& host, bool& exists, stru
   return true;
 }
 
-bool WriteAll(int fd, const char* p, size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Copies a file of `size` bytes: in the kernel where the host can, else
 // through a buffer.
 bool CopyBytes(int in, int out, off_t size) {
@@ -424,6 +413,17 @@ class NewFile {
 };
 
 }  // namespace
+
+bool WriteAll(int fd, const char* p, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
 
 uint32_t AttributesOfStat(const std::string& host, const struct stat& st) {
   Record record;
@@ -702,7 +702,6 @@ SystemTime GetLocalTime() {
 }
 
 String TempFolder() {
-  constexpr int kCsidlLocalAppData = 0x1C;
   const String local = SHGetSpecialFolderPath(kCsidlLocalAppData);
   return local.empty() ? String(u"C:\\Windows\\Temp\\") : local + u"\\Temp\\";
 }

@@ -87,6 +87,10 @@ uint32_t AttributesOfHost(const std::string& hostPath);
 uint32_t AttributesOfStat(const std::string& hostPath, const struct stat& st);
 bool IsLockedHost(const std::string& hostPath);
 
+// Writes all size bytes to a host file, again after an interrupted call;
+// false when the host refuses.
+bool WriteAll(int fd, const char* p, size_t size);
+
 }  // namespace sim
 
 namespace sim {

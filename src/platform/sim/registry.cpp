@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 
 #include <cstdio>
+#include <functional>
 
 #include "platform/files.h"
 #include "platform/sim/machine.h"
@@ -18,18 +19,6 @@ constexpr uint32_t kKeyQueryValue = 0x1;
 constexpr uint32_t kKeySetValue = 0x2;
 constexpr uint32_t kKeyEnumerateSubKeys = 0x8;
 constexpr uint32_t kErrorKeyDeleted = 1018;
-
-StringList SplitPath(StringView path) {
-  StringList parts;
-  size_t i = 0;
-  while (i <= path.size()) {
-    size_t j = path.find(u'\\', i);
-    if (j == StringView::npos) j = path.size();
-    if (j > i) parts.emplace_back(path.substr(i, j - i));
-    i = j + 1;
-  }
-  return parts;
-}
 
 // The path in the store for a path as the program names it.
 StringList StorePath(RootKey root, StringList parts) {
@@ -78,8 +67,29 @@ struct Registry::Impl {
   // key, or to the root when none is open or the path starts with "\".
   StringList Relative(const String& key) const {
     StringList parts = (open && !StartsWith(key, u"\\")) ? path : StringList();
-    for (String& p : SplitPath(key)) parts.push_back(std::move(p));
+    for (String& p : sim::SplitKeyPath(key)) parts.push_back(std::move(p));
     return parts;
+  }
+  // Runs read on the open key as the store holds it now (null when it is gone).
+  void ReadOpenKey(const std::function<void(sim::RegKey*)>& read) const {
+    const StringList store = Store();
+    sim::ReadRegistry([&](const sim::RegTree& tree) { read(Walk(tree, root, store)); });
+  }
+  // Changes the open key's values in one transaction: change says whether it
+  // changed the key. A key deleted meanwhile by another program, or a change
+  // that did not happen, fails with missingError.
+  bool ChangeValues(uint32_t missingError, const std::function<bool(sim::RegKey&)>& change) const {
+    if (!CanSetValues()) return Fail(kErrorAccessDenied);
+    const StringList store = Store();
+    bool done = false;
+    bool saved = sim::ChangeRegistry([&](sim::RegTree& tree) {
+      sim::RegKey* key = Walk(tree, root, store);
+      if (key == nullptr) return false;
+      done = change(*key);
+      return done;
+    });
+    if (!done) return Fail(missingError);
+    return saved || Fail(kErrorAccessDenied);
   }
 };
 
@@ -95,7 +105,7 @@ void Registry::SetAccess(uint32_t access) { impl_->access = access; }
 uint32_t Registry::Access() const { return impl_->access; }
 
 bool Registry::OpenKey(const String& key, bool canCreate) {
-  StringList parts = SplitPath(key);
+  StringList parts = sim::SplitKeyPath(key);
   StringList store = StorePath(impl_->root, parts);
   bool found = false;
   RootKey root = impl_->root;
@@ -144,11 +154,8 @@ String Registry::CurrentPath() const {
 String Registry::ReadString(const String& name) {
   String result;
   if (!impl_->CanQuery()) return result;
-  StringList store = impl_->Store();
-  RootKey root = impl_->root;
-  sim::ReadRegistry([&](const sim::RegTree& tree) {
-    sim::RegKey* key = Walk(tree, root, store);
-    sim::RegValue* v = key ? key->FindValue(name) : nullptr;
+  impl_->ReadOpenKey([&](sim::RegKey* key) {
+    const sim::RegValue* v = key ? key->FindValue(name) : nullptr;
     if (v && v->type != sim::kRegOther) result = v->data;
   });
   return result;
@@ -163,67 +170,42 @@ bool Registry::WriteInteger(const String& name, uint32_t value) {
 }
 
 bool Registry::SetValue(const String& name, uint32_t type, const String& data) {
-  if (!impl_->CanSetValues()) return Fail(kErrorAccessDenied);
-  StringList store = impl_->Store();
-  RootKey root = impl_->root;
-  bool done = false;
-  bool saved = sim::ChangeRegistry([&](sim::RegTree& tree) {
-    sim::RegKey* key = Walk(tree, root, store);
-    if (key == nullptr) return false;  // deleted meanwhile by another program
-    sim::RegValue* v = key->FindValue(name);
+  return impl_->ChangeValues(kErrorKeyDeleted, [&](sim::RegKey& key) {
+    sim::RegValue* v = key.FindValue(name);
     if (v == nullptr) {
-      key->values.push_back({name, type, data});
+      key.values.push_back({name, type, data});
     } else {
       v->type = type;
       v->data = data;
     }
-    done = true;
     return true;
   });
-  if (!done) return Fail(kErrorKeyDeleted);
-  return saved || Fail(kErrorAccessDenied);
 }
 
 bool Registry::ValueExists(const String& name) {
   if (!impl_->CanQuery()) return false;
-  StringList store = impl_->Store();
-  RootKey root = impl_->root;
   bool exists = false;
-  sim::ReadRegistry([&](const sim::RegTree& tree) {
-    sim::RegKey* key = Walk(tree, root, store);
-    exists = key && key->FindValue(name);
-  });
+  impl_->ReadOpenKey([&](sim::RegKey* key) { exists = key && key->FindValue(name); });
   return exists;
 }
 
 bool Registry::DeleteValue(const String& name) {
-  if (!impl_->CanSetValues()) return Fail(kErrorAccessDenied);
-  StringList store = impl_->Store();
-  RootKey root = impl_->root;
-  bool done = false;
-  bool saved = sim::ChangeRegistry([&](sim::RegTree& tree) {
-    sim::RegKey* key = Walk(tree, root, store);
-    if (key == nullptr) return false;
-    for (auto it = key->values.begin(); it != key->values.end(); ++it) {
+  return impl_->ChangeValues(kErrorFileNotFound, [&](sim::RegKey& key) {
+    for (auto it = key.values.begin(); it != key.values.end(); ++it) {
       if (SameText(it->name, name)) {
-        key->values.erase(it);
-        done = true;
+        key.values.erase(it);
         return true;
       }
     }
     return false;
   });
-  if (!done) return Fail(kErrorFileNotFound);
-  return saved || Fail(kErrorAccessDenied);
 }
 
 StringList Registry::GetValueNames() {
   StringList names;
   if (!impl_->CanQuery()) return names;
-  StringList store = impl_->Store();
-  RootKey root = impl_->root;
-  sim::ReadRegistry([&](const sim::RegTree& tree) {
-    if (sim::RegKey* key = Walk(tree, root, store)) {
+  impl_->ReadOpenKey([&](sim::RegKey* key) {
+    if (key) {
       for (const sim::RegValue& v : key->values) names.push_back(v.name);
     }
   });
@@ -240,23 +222,16 @@ bool Registry::KeyExists(const String& key) {
 
 bool Registry::HasSubKeys() {
   if (!impl_->open) return false;
-  StringList store = impl_->Store();
-  RootKey root = impl_->root;
   bool has = false;
-  sim::ReadRegistry([&](const sim::RegTree& tree) {
-    sim::RegKey* key = Walk(tree, root, store);
-    has = key && !key->subKeys.empty();
-  });
+  impl_->ReadOpenKey([&](sim::RegKey* key) { has = key && !key->subKeys.empty(); });
   return has;
 }
 
 StringList Registry::GetKeyNames() {
   StringList names;
   if (impl_->open && !impl_->readOnly && !(impl_->access & kKeyEnumerateSubKeys)) return names;
-  StringList store = impl_->Store();
-  RootKey root = impl_->root;
-  sim::ReadRegistry([&](const sim::RegTree& tree) {
-    if (sim::RegKey* key = Walk(tree, root, store)) {
+  impl_->ReadOpenKey([&](sim::RegKey* key) {
+    if (key) {
       for (const auto& sub : key->subKeys) names.push_back(sub->name);
     }
   });
@@ -265,7 +240,7 @@ StringList Registry::GetKeyNames() {
 
 bool Registry::DeleteKey(const String& key) {
   StringList program = impl_->Relative(key);
-  if (SplitPath(key).empty() || program.empty()) return Fail(kErrorAccessDenied);  // never the root
+  if (sim::SplitKeyPath(key).empty() || program.empty()) return Fail(kErrorAccessDenied);  // never the root
   if (!impl_->MayChangeHive()) return Fail(kErrorAccessDenied);
   StringList store = StorePath(impl_->root, program);
   StringList parent(store.begin(), store.end() - 1);

@@ -101,18 +101,6 @@ RegKey* HiveOf(RegTree& tree, StringView name) {
   return nullptr;
 }
 
-StringList SplitKeyPath(StringView path) {
-  StringList parts;
-  size_t i = 0;
-  while (i <= path.size()) {
-    size_t j = path.find(u'\\', i);
-    if (j == StringView::npos) j = path.size();
-    if (j > i) parts.emplace_back(path.substr(i, j - i));
-    i = j + 1;
-  }
-  return parts;
-}
-
 // The key named by a header's path, created on the way; null for another hive.
 RegKey* KeyForHeader(RegTree& tree, StringView path, bool create) {
   StringList parts = SplitKeyPath(path);
@@ -325,6 +313,18 @@ bool Select(Cache& c) {
 }
 
 }  // namespace
+
+StringList SplitKeyPath(StringView path) {
+  StringList parts;
+  size_t i = 0;
+  while (i <= path.size()) {
+    size_t j = path.find(u'\\', i);
+    if (j == StringView::npos) j = path.size();
+    if (j > i) parts.emplace_back(path.substr(i, j - i));
+    i = j + 1;
+  }
+  return parts;
+}
 
 RegKey* RegKey::Find(StringView child) const {
   auto it = std::lower_bound(subKeys.begin(), subKeys.end(), child, Less);

@@ -45,6 +45,10 @@ struct RegTree {
   RegKey currentUser{u"HKEY_CURRENT_USER", {}, {}};
 };
 
+// The parts of a key path between its "\" separators; empty parts (a
+// leading, doubled or trailing "\") are dropped.
+StringList SplitKeyPath(StringView path);
+
 // Parses .reg text (UTF-16LE with BOM, UTF-8 or ANSI "REGEDIT4"); lines it
 // cannot read are skipped.
 void ParseRegText(const std::string& bytes, RegTree& tree);

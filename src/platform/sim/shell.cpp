@@ -9,17 +9,6 @@
 
 namespace win {
 
-namespace {
-constexpr int kCsidlDesktopDirectory = 0x10;
-constexpr int kCsidlAppData = 0x1A;
-constexpr int kCsidlLocalAppData = 0x1C;
-constexpr int kCsidlWindows = 0x24;
-constexpr int kCsidlSystem = 0x25;
-constexpr int kCsidlProfile = 0x28;
-constexpr int kCsidlProgramFilesCommon = 0x2B;
-constexpr int kCsidlCommonDocuments = 0x2E;
-}  // namespace
-
 String SHGetSpecialFolderPath(int csidl) {
   const sim::Machine& m = sim::CurrentMachine();
   if (!m.Found()) return String();

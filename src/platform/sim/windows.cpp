@@ -21,6 +21,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/machine_internal.h"
 #include "platform/sim/windows_table.h"
 
 namespace sim {
@@ -103,18 +104,7 @@ class LockedFile {
     }
     return text;
   }
-  bool WriteAll(const std::string& text) const {
-    const char* p = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-      ssize_t n = write(fd_, p, left);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      p += n;
-      left -= static_cast<size_t>(n);
-    }
-    return true;
-  }
+  bool WriteAll(const std::string& text) const { return sim::WriteAll(fd_, text.data(), text.size()); }
   bool Replace(const std::string& text) const {
     if (fd_ < 0 || ftruncate(fd_, 0) != 0) return false;
     lseek(fd_, 0, SEEK_SET);

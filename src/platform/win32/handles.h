@@ -77,20 +77,23 @@ struct FindHandleTraits {
 };
 using FindHandle = UniqueObject<FindHandleTraits>;
 
+// The traits of an object that null means "none" for; Close is the
+// object's own.
+template <typename T>
+struct NullIsNoneTraits {
+  using Type = T;
+  static T None() { return nullptr; }
+  static bool IsValid(T value) { return value != nullptr; }
+};
+
 // Memory the system allocated with LocalAlloc (a converted SID, an argv array).
-struct LocalMemoryTraits {
-  using Type = void*;
-  static void* None() { return nullptr; }
-  static bool IsValid(void* p) { return p != nullptr; }
+struct LocalMemoryTraits : NullIsNoneTraits<void*> {
   static void Close(void* p) { ::LocalFree(p); }
 };
 using LocalMemory = UniqueObject<LocalMemoryTraits>;
 
 // A GDI object (font, bitmap, brush, region) owned by us: DeleteObject.
-struct GdiObjectTraits {
-  using Type = HGDIOBJ;
-  static HGDIOBJ None() { return nullptr; }
-  static bool IsValid(HGDIOBJ o) { return o != nullptr; }
+struct GdiObjectTraits : NullIsNoneTraits<HGDIOBJ> {
   static void Close(HGDIOBJ o) { ::DeleteObject(o); }
 };
 using GdiObject = UniqueObject<GdiObjectTraits>;
@@ -177,36 +180,25 @@ class ComPtr {
   T* ptr_ = nullptr;
 };
 
-// The screen's device context (GetDC(nullptr)).
-class ScreenDC {
+// The screen's device context (GetDC(nullptr)), given back with ReleaseDC.
+struct ScreenDCTraits : NullIsNoneTraits<HDC> {
+  static void Close(HDC dc) { ::ReleaseDC(nullptr, dc); }
+};
+class ScreenDC : public UniqueObject<ScreenDCTraits> {
  public:
-  ScreenDC() : dc_(::GetDC(nullptr)) {}
-  ~ScreenDC() {
-    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
-  }
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
+  ScreenDC() : UniqueObject(::GetDC(nullptr)) {}
 };
 
-// A memory device context (CreateCompatibleDC): DeleteDC.
-class MemoryDC {
+// A device context we created (a memory or printer DC): DeleteDC.
+struct CreatedDCTraits : NullIsNoneTraits<HDC> {
+  static void Close(HDC dc) { ::DeleteDC(dc); }
+};
+using CreatedDC = UniqueObject<CreatedDCTraits>;
+
+// A memory device context (CreateCompatibleDC).
+class MemoryDC : public CreatedDC {
  public:
-  explicit MemoryDC(HDC compatibleWith = nullptr) : dc_(::CreateCompatibleDC(compatibleWith)) {}
-  ~MemoryDC() {
-    if (dc_ != nullptr) ::DeleteDC(dc_);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
+  explicit MemoryDC(HDC compatibleWith = nullptr) : CreatedDC(::CreateCompatibleDC(compatibleWith)) {}
 };
 
 // An object selected into a DC for one scope; the previous one is put back.

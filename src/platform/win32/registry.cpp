@@ -42,6 +42,28 @@ String TextOfData(const std::vector<BYTE>& data, DWORD size) {
   return FromWide(text, length);
 }
 
+// The names RegEnumValueW or RegEnumKeyExW gives for index 0, 1, ... until
+// it has no more. The buffer starts one unit past the longest name the query
+// reported; a longer name that appeared since doubles it, up to maxUnits.
+template <typename Enumerate>
+StringList EnumerateNames(DWORD longest, size_t maxUnits, Enumerate enumerate) {
+  StringList names;
+  std::vector<wchar_t> buffer(longest + 1);
+  for (DWORD index = 0;;) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    LSTATUS status = enumerate(index, buffer.data(), &length);
+    if (status == ERROR_MORE_DATA) {
+      if (buffer.size() > maxUnits) break;
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (status != ERROR_SUCCESS) break;
+    names.push_back(FromWide(buffer.data(), length));
+    ++index;
+  }
+  return names;
+}
+
 }  // namespace
 
 struct Registry::Impl {
@@ -51,6 +73,24 @@ struct Registry::Impl {
   String path;
 
   HKEY Base() const { return key.IsOpen() ? key.Get() : RootHandle(root); }
+
+  // Opens a key below the root with open(root, path, &opened). The empty path
+  // stands for the root itself, which is borrowed, never closed.
+  template <typename OpenCall>
+  bool Open(const String& name, OpenCall open) {
+    const String relative = KeyPath(name);
+    HKEY rootKey = RootHandle(root);
+    if (relative.empty()) {
+      key.Attach(rootKey, false);
+      path.clear();
+      return true;
+    }
+    HKEY opened = nullptr;
+    if (!Succeeded(open(rootKey, Wide(relative), &opened))) return false;
+    key.Attach(opened, true);
+    path = relative;
+    return true;
+  }
 };
 
 Registry::Registry(uint32_t access) : impl_(std::make_unique<Impl>()) { impl_->access = access; }
@@ -70,41 +110,19 @@ void Registry::SetAccess(uint32_t access) { impl_->access = access; }
 uint32_t Registry::Access() const { return impl_->access; }
 
 bool Registry::OpenKey(const String& key, bool canCreate) {
-  String path = KeyPath(key);
-  HKEY root = RootHandle(impl_->root);
-  if (path.empty()) {
-    impl_->key.Attach(root, false);
-    impl_->path.clear();
-    return true;
-  }
-  HKEY opened = nullptr;
-  LSTATUS status;
-  if (canCreate) {
+  const REGSAM access = impl_->access;
+  return impl_->Open(key, [canCreate, access](HKEY root, const wchar_t* path, HKEY* opened) {
+    if (!canCreate) return ::RegOpenKeyExW(root, path, 0, access, opened);
     DWORD disposition = 0;
-    status = ::RegCreateKeyExW(root, Wide(path), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                               impl_->access, nullptr, &opened, &disposition);
-  } else {
-    status = ::RegOpenKeyExW(root, Wide(path), 0, impl_->access, &opened);
-  }
-  if (!Succeeded(status)) return false;
-  impl_->key.Attach(opened, true);
-  impl_->path = path;
-  return true;
+    return ::RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                             opened, &disposition);
+  });
 }
 
 bool Registry::OpenKeyReadOnly(const String& key) {
-  String path = KeyPath(key);
-  HKEY root = RootHandle(impl_->root);
-  if (path.empty()) {
-    impl_->key.Attach(root, false);
-    impl_->path.clear();
-    return true;
-  }
-  HKEY opened = nullptr;
-  if (!Succeeded(::RegOpenKeyExW(root, Wide(path), 0, KEY_READ, &opened))) return false;
-  impl_->key.Attach(opened, true);
-  impl_->path = path;
-  return true;
+  return impl_->Open(key, [](HKEY root, const wchar_t* path, HKEY* opened) {
+    return ::RegOpenKeyExW(root, path, 0, KEY_READ, opened);
+  });
 }
 
 void Registry::CloseKey() {
@@ -191,22 +209,11 @@ StringList Registry::GetValueNames() {
                                     nullptr))) {
     return names;
   }
-  std::vector<wchar_t> buffer(longest + 1);
-  for (DWORD index = 0;;) {
-    DWORD length = static_cast<DWORD>(buffer.size());
-    LSTATUS status = ::RegEnumValueW(impl_->key.Get(), index, buffer.data(), &length, nullptr,
-                                     nullptr, nullptr, nullptr);
-    if (status == ERROR_MORE_DATA) {
-      // A longer name appeared since the query; names are at most 16383 units.
-      if (buffer.size() > 32768) break;
-      buffer.resize(buffer.size() * 2);
-      continue;
-    }
-    if (status != ERROR_SUCCESS) break;
-    names.push_back(FromWide(buffer.data(), length));
-    ++index;
-  }
-  return names;
+  // Value names are at most 16383 units.
+  HKEY key = impl_->key.Get();
+  return EnumerateNames(longest, 32768, [key](DWORD index, wchar_t* name, DWORD* length) {
+    return ::RegEnumValueW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 bool Registry::KeyExists(const String& key) {
@@ -240,21 +247,10 @@ StringList Registry::GetKeyNames() {
                                     nullptr, nullptr, nullptr, nullptr, nullptr))) {
     return names;
   }
-  std::vector<wchar_t> buffer(longest + 1);
-  for (DWORD index = 0;;) {
-    DWORD length = static_cast<DWORD>(buffer.size());
-    LSTATUS status =
-        ::RegEnumKeyExW(base, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_MORE_DATA) {
-      if (buffer.size() > 512) break;  // key names are at most 255 units
-      buffer.resize(buffer.size() * 2);
-      continue;
-    }
-    if (status != ERROR_SUCCESS) break;
-    names.push_back(FromWide(buffer.data(), length));
-    ++index;
-  }
-  return names;
+  // Key names are at most 255 units.
+  return EnumerateNames(longest, 512, [base](DWORD index, wchar_t* name, DWORD* length) {
+    return ::RegEnumKeyExW(base, index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 bool Registry::DeleteKey(const String& key) {

@@ -115,18 +115,14 @@ class FormAccessible final : public IAccessible {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT id, IDispatch** child) override {
-    if (child == nullptr) return E_POINTER;
-    *child = nullptr;
     Control* control = nullptr;
-    const HRESULT hr = Resolve(id, control);
+    const HRESULT hr = ResolveFor(id, child, control);
     if (FAILED(hr)) return hr;
     return control == nullptr ? E_INVALIDARG : S_FALSE;  // children are simple elements
   }
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT id, BSTR* name) override {
-    if (name == nullptr) return E_POINTER;
-    *name = nullptr;
     Control* control = nullptr;
-    const HRESULT hr = Resolve(id, control);
+    const HRESULT hr = ResolveFor(id, name, control);
     if (FAILED(hr)) return hr;
     const String text = control != nullptr ? control->AccessibleName() : FormNow()->Caption();
     *name = MakeBstr(text);
@@ -142,19 +138,15 @@ class FormAccessible final : public IAccessible {
     return S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT id, VARIANT* role) override {
-    if (role == nullptr) return E_POINTER;
-    ::VariantInit(role);
     Control* control = nullptr;
-    const HRESULT hr = Resolve(id, control);
+    const HRESULT hr = ResolveFor(id, role, control);
     if (FAILED(hr)) return hr;
     SetLong(role, control != nullptr ? SystemRole(control->Role()) : ROLE_SYSTEM_DIALOG);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT id, VARIANT* state) override {
-    if (state == nullptr) return E_POINTER;
-    ::VariantInit(state);
     Control* control = nullptr;
-    const HRESULT hr = Resolve(id, control);
+    const HRESULT hr = ResolveFor(id, state, control);
     if (FAILED(hr)) return hr;
     Form* form = FormNow();
     LONG bits = 0;
@@ -200,10 +192,8 @@ class FormAccessible final : public IAccessible {
     return S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT id, BSTR* action) override {
-    if (action == nullptr) return E_POINTER;
-    *action = nullptr;
     Control* control = nullptr;
-    const HRESULT hr = Resolve(id, control);
+    const HRESULT hr = ResolveFor(id, action, control);
     if (FAILED(hr)) return hr;
     if (control == nullptr) return S_FALSE;
     const wchar_t* word = nullptr;
@@ -248,10 +238,8 @@ class FormAccessible final : public IAccessible {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
-    if (end == nullptr) return E_POINTER;
-    ::VariantInit(end);
     Control* control = nullptr;
-    const HRESULT hr = Resolve(start, control);
+    const HRESULT hr = ResolveFor(start, end, control);
     if (FAILED(hr)) return hr;
     const LONG count = static_cast<LONG>(Children(*FormNow()).size());
     const LONG from = control != nullptr ? start.lVal : CHILDID_SELF;
@@ -331,11 +319,21 @@ class FormAccessible final : public IAccessible {
     return S_OK;
   }
 
+  // A question about one element: its answer is checked and emptied first,
+  // then the element resolved.
+  template <typename Answer>
+  HRESULT ResolveFor(const VARIANT& id, Answer* answer, Control*& control) const {
+    if (answer == nullptr) return E_POINTER;
+    Empty(answer);
+    return Resolve(id, control);
+  }
+  static void Empty(VARIANT* answer) { ::VariantInit(answer); }
+  template <typename T>
+  static void Empty(T** answer) { *answer = nullptr; }
+
   HRESULT NoText(const VARIANT& id, BSTR* text) const {
-    if (text == nullptr) return E_POINTER;
-    *text = nullptr;
     Control* control = nullptr;
-    const HRESULT hr = Resolve(id, control);
+    const HRESULT hr = ResolveFor(id, text, control);
     return FAILED(hr) ? hr : S_FALSE;
   }
 

@@ -71,20 +71,6 @@ class GlobalMemory {
   HGLOBAL memory_ = nullptr;
 };
 
-class PrinterDC {
- public:
-  explicit PrinterDC(HDC dc) : dc_(dc) {}
-  ~PrinterDC() {
-    if (dc_ != nullptr) ::DeleteDC(dc_);
-  }
-  PrinterDC(const PrinterDC&) = delete;
-  PrinterDC& operator=(const PrinterDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 // A device context for the printer chosen last, or for the default printer.
 HDC OpenPrinterDC() {
   std::vector<BYTE> modeBytes;
@@ -191,7 +177,7 @@ bool RunPrintDialog(Application& application, PrintDialog& dialog, Form* owner) 
 }
 
 bool PrintText(StringView jobTitle, StringView text) {
-  PrinterDC printer(OpenPrinterDC());
+  w32::CreatedDC printer(OpenPrinterDC());
   HDC dc = printer.Get();
   if (dc == nullptr) return false;
 

@@ -7,6 +7,7 @@
 #include "screens/finishform.h"
 #include "screens/screens.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 TFInstall::TFInstall(win::Component* owner) : TWorkerScreen(owner, u"TFInstall", u"FInstall") {
   SetClientSize(632, 456);
@@ -20,7 +21,7 @@ TFInstall::TFInstall(win::Component* owner) : TWorkerScreen(owner, u"TFInstall",
   bt_Cancel->OnClick = [this](win::Component*) { bt_CancelClick(); };
   OnCreate = [this](win::Component*) {
     ApplyScreenLayout();
-    skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+    skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
   };
   OnShow = [this](win::Component*) { FormShow(); };
   ActivateAsStandard();
@@ -39,7 +40,7 @@ TFInstall::~TFInstall() {
 void TFInstall::ApplyTexts() {
   ApplyLabelTexts(*App, *this, App->textSection);
   // The heading names the product; it overrides what the applier set.
-  lb_Install->SetCaption(TextParam(CaptionKey(u"lb_Install")));
+  lb_Install->SetCaption(TextParam(caption::FInstall_lb_Install));
   LoadBannerAndLogo();
 }
 

@@ -6,6 +6,7 @@
 #include "screens/finishform.h"
 #include "screens/screens.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 #include "uninstall/uninstallthread.h"
 
 TFUninstall::TFUninstall(win::Component* owner) : TWorkerScreen(owner, u"TFUninstall", u"FUninstall") {
@@ -21,7 +22,7 @@ TFUninstall::TFUninstall(win::Component* owner) : TWorkerScreen(owner, u"TFUnins
   bt_Cancel->OnClick = [this](win::Component*) { bt_CancelClick(); };
   OnCreate = [this](win::Component*) {
     ApplyScreenLayout();
-    skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+    skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
   };
   OnShow = [this](win::Component*) { StartWorker(); };
   ActivateAsStandard();
@@ -30,7 +31,7 @@ TFUninstall::TFUninstall(win::Component* owner) : TWorkerScreen(owner, u"TFUnins
   HookWindowProc();
   ApplyLabelTexts(*App, *this, App->textSection);
   bt_Cancel->SetCaption(u"");
-  lb_Uninstall->SetCaption(TextParam(CaptionKey(u"lb_Uninstall")));
+  lb_Uninstall->SetCaption(TextParam(caption::FUninstall_lb_Uninstall));
   LoadBannerAndLogo();
 }
 

@@ -70,7 +70,8 @@ void Merge(lookup_record::Recorded& into, const lookup_record::Recorded& from) {
 }
 
 // The paths the preview does not take: each start-up error and question, a
-// product with a picture of its own, and an install whose copy fails.
+// product with a picture of its own, a language chosen on the welcome screen,
+// and an install whose copy fails.
 void RunTheOtherPaths() {
   const std::vector<std::string> setup{"%PROGRAM_FILES=Zorvex7", "%PROGRAM_VERSION=18.12.0006",
                                        "%REG_FODLER_PROGNAME=Zorvex3", "%PUBLISHER=Zorvex"};
@@ -148,6 +149,15 @@ void RunTheOtherPaths() {
     // simulated machine never does to a form that stays hidden; its handler
     // runs here as an activation would run it.
     run.Call([] { FPrepare->OnActivate(FPrepare); });
+  }
+  {
+    SCOPED_TRACE("another language chosen on the welcome screen");
+    MiniPackage p;
+    screentest::Offer(p, {"English", "German"}, "English");
+    WizardRun run;
+    EXPECT_EQ(run.driver->WaitForm("FWelcome"), "");
+    EXPECT_EQ(run.driver->Click("FWelcome", "lb_Languages1"), "");
+    EXPECT_EQ(run.driver->Expect("FWelcome", "lb_Welcome", "caption", "Welcome (German) to Product German"), "");
   }
   {
     SCOPED_TRACE("a program file that cannot be replaced");

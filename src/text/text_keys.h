@@ -35,16 +35,7 @@ struct PictureSet {
 #define ZX_PRODUCT_PICTURE(name, file, product) ZX_PICTURE(name, file)
 #define ZX_PICTURE_SET(name, first, last, what) inline constexpr PictureSet name{u"" first, u"" last};
 #include "text/text_keys.def"
-#undef ZX_SECTION
-#undef ZX_TEXT
-#undef ZX_MESSAGE
-#undef ZX_FORM_CAPTION
-#undef ZX_CAPTION
-#undef ZX_CAPTION_NOT_SHOWN
-#undef ZX_PICTURE
-#undef ZX_BUTTON_PICTURE
-#undef ZX_PRODUCT_PICTURE
-#undef ZX_PICTURE_SET
+#include "text/text_keys_undef.inc"
 
 // One entry of the table: a text key with its section, or a picture (section
 // null; for a set, key is the prefix and suffix the ending).
@@ -70,13 +61,4 @@ struct TextKeyEntry {
 inline constexpr TextKeyEntry kTextKeyTable[] = {
 #include "text/text_keys.def"
 };
-#undef ZX_SECTION
-#undef ZX_TEXT
-#undef ZX_MESSAGE
-#undef ZX_FORM_CAPTION
-#undef ZX_CAPTION
-#undef ZX_CAPTION_NOT_SHOWN
-#undef ZX_PICTURE
-#undef ZX_BUTTON_PICTURE
-#undef ZX_PRODUCT_PICTURE
-#undef ZX_PICTURE_SET
+#include "text/text_keys_undef.inc"

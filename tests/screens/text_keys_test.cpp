@@ -89,53 +89,37 @@ void RunTheOtherPaths() {
     sim::SetMessageBoxAnswer({});
     win::ResetApplication();
   }
-  {
-    SCOPED_TRACE("unusable package");
+  struct StartUp {
+    const char* name;
+    bool setupIni;
+    StringList arguments;
+    const char16_t* installed;  // the installed copy's version; "": none
+    bool uninstallerLeavesIt;   // its uninstaller runs and leaves its entry
+    const char* answer;         // the question box's button; null: no question
+  } startUps[] = {
+      {"unusable package", false, {}, u"", false, nullptr},
+      {"nothing to uninstall", true, {u"uninstall"}, u"", false, nullptr},
+      {"newer copy installed", true, {}, u"19.01.0001", false, nullptr},
+      {"same copy installed", true, {}, u"18.12.0006", false, "bt_Cancel"},
+      {"older copy installed whose uninstaller leaves it", true, {}, u"18.12.0005", true, "bt_OK"},
+  };
+  for (const StartUp& c : startUps) {
+    SCOPED_TRACE(c.name);
     MiniPackage p;
+    if (c.setupIni) p.SetupIni(setup);
     p.Language("English");
-    WizardRun run;
-    EXPECT_TRUE(run.Ended());
-  }
-  {
-    SCOPED_TRACE("nothing to uninstall");
-    MiniPackage p;
-    p.SetupIni(setup);
-    p.Language("English");
-    WizardRun run({u"uninstall"});
-    EXPECT_TRUE(run.Ended());
-  }
-  {
-    SCOPED_TRACE("newer copy installed");
-    MiniPackage p;
-    p.SetupIni(setup);
-    p.Language("English");
-    p.InstalledCopy(u"Zorvex", u"Zorvex3", u"19.01.0001", u"\"C:\\Old\\Setup.exe\" uninstall");
-    WizardRun run;
-    EXPECT_EQ(run.driver->WaitEnd(), "");
-  }
-  {
-    SCOPED_TRACE("same copy installed");
-    MiniPackage p;
-    p.SetupIni(setup);
-    p.Language("English");
-    p.InstalledCopy(u"Zorvex", u"Zorvex3", u"18.12.0006", u"\"C:\\Old\\Setup.exe\" uninstall");
-    WizardRun run;
-    EXPECT_EQ(run.driver->WaitForm("FAsk"), "");
-    EXPECT_EQ(run.driver->Click("FAsk", "bt_Cancel"), "");
-    EXPECT_EQ(run.driver->WaitEnd(), "");
-  }
-  {
-    SCOPED_TRACE("older copy installed whose uninstaller leaves it");
-    MiniPackage p;
-    p.SetupIni(setup);
-    p.Language("English");
-    const String uninstaller = u"C:\\ProgramData\\Zorvex7\\bin\\uninst\\Setup.exe";
-    p.machine.MakeFolder(win::ExtractFileDir(uninstaller));
-    fs::copy_file(std::string(ZX_TEST_PROGRAMS_DIR) + "/old_uninstaller", p.machine.HostPath(uninstaller));
-    p.InstalledCopy(u"Zorvex", u"Zorvex3", u"18.12.0005", u"\"" + uninstaller + u"\" uninstall");
-    WizardRun run;
-    EXPECT_EQ(run.driver->WaitForm("FAsk"), "");
-    EXPECT_EQ(run.driver->Click("FAsk", "bt_OK"), "");
+    String uninstaller = u"C:\\Old\\Setup.exe";
+    if (c.uninstallerLeavesIt) {
+      uninstaller = u"C:\\ProgramData\\Zorvex7\\bin\\uninst\\Setup.exe";
+      p.machine.MakeFolder(win::ExtractFileDir(uninstaller));
+      fs::copy_file(std::string(ZX_TEST_PROGRAMS_DIR) + "/old_uninstaller", p.machine.HostPath(uninstaller));
+    }
+    if (*c.installed) p.InstalledCopy(u"Zorvex", u"Zorvex3", c.installed, u"\"" + uninstaller + u"\" uninstall");
+    WizardRun run(c.arguments);
+    if (c.answer) {
+      EXPECT_EQ(run.driver->WaitForm("FAsk"), "");
+      EXPECT_EQ(run.driver->Click("FAsk", c.answer), "");
+    }
     EXPECT_EQ(run.driver->WaitEnd(), "");
   }
   {

@@ -11,7 +11,8 @@ does not share a fault with the tools that wrote them.
 
 The text keys every language file must hold are those of required_keys.txt
 and, when the program's sources are at hand (src/ beside this folder, or
---source), every key they look up; the skin pictures likewise.
+--source), every key of the program's table of the keys and pictures it
+looks up (src/text/text_keys.def); the skin pictures likewise.
 
 Then it looks at the screens themselves: `winsim preview` draws every screen
 in every language with the set-up program's own code, and every mark it makes
@@ -286,14 +287,14 @@ def resolve_skin(package, language, name):
 
 class Checker:
     def __init__(self, package, required_keys, key_colour, scan=None):
-        """scan: what the program's sources ask for (program_scan.scan), or
+        """scan: what the program asks for (program_scan.scan), or
         None to go by required_keys and the known picture names alone."""
         self.package = package
         self.required_keys = list(required_keys)
         self.scan = scan
         if scan is not None:
             listed = set(self.required_keys)
-            self.required_keys += sorted(k for k in scan.keys - program_scan.NOT_NEEDED.keys() if k not in listed)
+            self.required_keys += sorted(k for k in scan.keys - scan.not_needed.keys() if k not in listed)
         self.key = key_colour
         self.problems = []
         self.pictures = {}
@@ -385,7 +386,7 @@ class Checker:
         names = list(SKIN_PICTURES)
         product = settings_value(self.setup, "Setup", "%REG_FODLER_PROGNAME")
         for asked in sorted(self.scan.pictures if self.scan else []):
-            only_for = program_scan.PRODUCT_PICTURES.get(asked)
+            only_for = self.scan.product_pictures.get(asked)
             base = os.path.splitext(asked)[0]
             if (only_for is None or only_for == product) and base not in names:
                 names.append(base)
@@ -653,7 +654,11 @@ def main(argv=None):
     parser.add_argument("--no-preview", action="store_true", help="do not draw the screens")
     args = parser.parse_args(argv)
     key = tuple(int(args.key_colour[i:i + 2], 16) for i in (0, 2, 4))
-    scan = program_scan.scan(args.source) if args.source and os.path.isdir(args.source) else None
+    try:
+        scan = program_scan.scan(args.source) if args.source and os.path.isdir(args.source) else None
+    except program_scan.TableError as error:
+        print("package check: the program's table of keys: %s" % error)
+        return 1
     problems = Checker(args.package, read_required_keys(args.keys), key, scan).run()
     if not args.no_preview:
         winsim = find_winsim(args.winsim)

@@ -1,10 +1,12 @@
-"""The scan of the program's sources finds every text key and skin picture the
-program asks for, and the hand list required_keys.txt stays equal to it."""
+"""The reader of the program's table finds every text key and skin picture the
+program asks for, refuses a line it does not understand, and the hand list
+required_keys.txt stays equal to the table."""
 
+import contextlib
+import io
 import os
 import shutil
 import tempfile
-import textwrap
 import unittest
 
 import check_package
@@ -13,100 +15,75 @@ import program_scan
 PACKAGE_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 WIZARD = program_scan.WIZARD_SECTION
 
-# A small program with one lookup of every kind the scan knows, and one it
-# cannot work out.
-FIXTURE = {
-    "app/app.cpp": r'''
-        constexpr char16_t kTextSection[] = u"InstallWizard";
-        void TApp::Load() {
-          textSection = kTextSection;
-          productName = GetText(textSection, u"ProductName");
-        }
-        ''',
-    "app/prepareform.cpp": r'''
-        void TFPrepare::ShowErrorBox(int number) {
-          String digits = win::IntToStr(number);
-          Box(Text(u"MSG_" + digits) + u" (" + digits + u")");
-        }
-        void TFPrepare::Check() {
-          if (bad) ShowErrorBox(7);
-          if (worse) ShowErrorBox(123);
-          Ask(Text(QuestionKey(copy)));
-        }
-        ''',
-    "app/installed_copy.cpp": r'''
-        String QuestionKey(const InstalledCopy& found) {
-          return found.same ? u"MSG_903" : u"MSG_904";
-        }
-        ''',
-    "install/names.cpp": r'''
-        inline constexpr char16_t kUninstallTextSection[] = u"UNINSTALL";
-        constexpr char16_t kTextLink[] = u"LINK_SCAN";
-        String UninstallText(const String& key) const { return app.GetText(kUninstallTextSection, key); }
-        void Run() {
-          ctx.out.SetStatus(ctx.Text(u"ScanStatus"));   // Text(u"NotACall") in a comment
-          Write(ctx.UninstallText(kTextLink));
-          /* ctx.Text(u"AlsoACommentKey") */
-        }
-        ''',
-    "screens/fooform.cpp": r'''
-        namespace {
-        constexpr const char16_t* kRadioNames[] = {u"rb_A", u"rb_B"};
-        }
-        TFFoo::TFFoo(win::Component* owner) : TWizardForm(owner, u"TFFoo", u"FFoo") {
-          lb_One = MakeLabel(u"lb_One", 1, 2, 3, 4);
-          ck_Two = Create<win::CheckBox>(u"ck_Two");
-          for (int i = 0; i < 2; ++i) Create<win::RadioButton>(kRadioNames[i]);
-          ApplyLabelTexts(*App, *this, App->textSection);
-          ApplyRadioButtonTexts(*App, *this, App->textSection);
-          lb_One->SetCaption(TextParam(CaptionKey(u"lb_Three")));
-          for (win::Control* control : std::initializer_list<win::Control*>{lb_One, ck_Two})
-            control->SetCaption(TextParam(CaptionKey(control->Name())));
-          skinGo_ = SkinPushButton(*bt_Go, u"Go.bmp");
-          LoadPicture(*im_Mark, SkinFile(u"Mark.bmp"));
-          lb_Odd->SetCaption(Text(prefix + u"Odd"));
-        }
-        ''',
-}
+# A small table with one entry of every shape.
+TABLE = r'''
+// a comment, and a blank line
 
-FIXTURE_KEYS = {
-    (WIZARD, "ProductName"), (WIZARD, "MSG_007"), (WIZARD, "MSG_123"), (WIZARD, "MSG_903"),
-    (WIZARD, "MSG_904"), (WIZARD, "ScanStatus"), ("UNINSTALL", "LINK_SCAN"),
-    (WIZARD, "FFoo->lb_One->Caption"), (WIZARD, "FFoo->rb_A->Caption"), (WIZARD, "FFoo->rb_B->Caption"),
-    (WIZARD, "FFoo->lb_Three->Caption"), (WIZARD, "FFoo->ck_Two->Caption"),
-}
+ZX_SECTION(kTextSection, "InstallWizard")
+ZX_SECTION(kOther, "OTHER")
+ZX_TEXT(kTextSection, kProductNameKey, "ProductName")
+ZX_TEXT(kOther, kLinkScan, "LINK_SCAN")
+ZX_MESSAGE(kMessageFirst, 007)
+ZX_FORM_CAPTION(FFoo)
+ZX_CAPTION(FFoo, lb_One)
+  ZX_CAPTION_NOT_SHOWN( FFoo ,lb_Title, "replaced right after")
+ZX_PICTURE(kMarkPicture, "Mark.bmp")
+ZX_BUTTON_PICTURE(kGoPicture, "Go.bmp")
+ZX_PRODUCT_PICTURE(kOnlyPicture, "Only.png", kProductOne)
+ZX_PICTURE_SET(kSetPictures, "Set\\", ".bmp", "set pictures: Set\\<code>.bmp")
+'''
 
 
-def write_fixture(root):
-    for relative, text in FIXTURE.items():
-        path = os.path.join(root, *relative.split("/"))
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "w", encoding="utf-8") as f:
-            f.write(textwrap.dedent(text))
-
-
-class ScanOfAFixture(unittest.TestCase):
+class ReaderOfATable(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.tmp = tempfile.mkdtemp(prefix="zxscan-")
-        write_fixture(cls.tmp)
-        cls.result = program_scan.scan(cls.tmp)
+        cls.result = program_scan.read_table(TABLE, product_words={"kProductOne": "ZorvexOne"})
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.tmp)
-
-    def test_every_kind_of_lookup_gives_its_key(self):
-        self.assertEqual(self.result.keys, FIXTURE_KEYS)
-
-    def test_a_key_built_some_other_way_is_reported(self):
-        source = textwrap.dedent(FIXTURE["screens/fooform.cpp"]).splitlines()
-        line = next(i for i, text in enumerate(source, 1) if "prefix +" in text)
-        self.assertEqual(self.result.unresolved, ['screens/fooform.cpp:%d: key prefix + u"Odd" of Text' % line])
+    def test_every_shape_gives_its_entry(self):
+        self.assertEqual(self.result.keys, {
+            (WIZARD, "ProductName"), ("OTHER", "LINK_SCAN"), (WIZARD, "MSG_007"), (WIZARD, "FFoo->Caption"),
+            (WIZARD, "FFoo->lb_One->Caption"), (WIZARD, "FFoo->lb_Title->Caption")})
+        self.assertEqual(self.result.not_needed, {(WIZARD, "FFoo->lb_Title->Caption"): "replaced right after"})
 
     def test_pictures(self):
-        self.assertEqual(self.result.pictures, {"Go.bmp", "Mark.bmp"})
+        self.assertEqual(self.result.pictures, {"Mark.bmp", "Go.bmp", "Only.png"})
         self.assertEqual(self.result.button_pictures, {"Go.bmp"})
+        self.assertEqual(self.result.product_pictures, {"Only.png": "ZorvexOne"})
+        self.assertEqual(self.result.computed_pictures, {"set pictures: Set\\<code>.bmp"})
+
+    def test_a_line_it_does_not_understand_is_an_error_naming_the_line(self):
+        lines = TABLE.splitlines()
+        cases = [
+            ("unknown macro", "ZX_TOOLTIP(FFoo, lb_One)"),
+            ("key not a string", "ZX_TEXT(kTextSection, kKey, Key)"),
+            ("message number not three digits", "ZX_MESSAGE(kMessage, 7)"),
+            ("text after the entry", 'ZX_PICTURE(kPic, "Pic.bmp") // why'),
+            ("a key built from parts", 'ZX_TEXT(kTextSection, kKey, "MSG_" "1")'),
+            ("section not declared", 'ZX_TEXT(kNowhere, kKey, "Key")'),
+            ("key listed twice", 'ZX_TEXT(kTextSection, kAgain, "ProductName")'),
+            ("name declared twice", 'ZX_PICTURE(kMarkPicture, "Other.bmp")'),
+            ("caption listed twice", "ZX_CAPTION(FFoo, lb_Title)"),
+            ("product not a product word", 'ZX_PRODUCT_PICTURE(kOther, "Other.png", kProductNone)'),
+            ("product as a bare string", 'ZX_PRODUCT_PICTURE(kOther, "Other.png", "ZorvexOne")'),
+        ]
+        for what, line in cases:
+            with self.subTest(what):
+                with self.assertRaisesRegex(program_scan.TableError, r"^t\.def:%d: " % (len(lines) + 1)):
+                    program_scan.read_table("\n".join(lines + [line]), "t.def", {"kProductOne": "ZorvexOne"})
+
+    def test_main_reports_a_bad_table_and_fails(self):
+        source = tempfile.mkdtemp(prefix="zxtable-")
+        self.addCleanup(shutil.rmtree, source)
+        os.makedirs(os.path.join(source, "text"))
+        os.makedirs(os.path.join(source, "app"))
+        with open(os.path.join(source, program_scan.PRODUCT_WORDS), "w", encoding="utf-8") as f:
+            f.write('inline constexpr char16_t kProductOne[] = u"ZorvexOne";\n')
+        with open(os.path.join(source, program_scan.TABLE), "w", encoding="utf-8") as f:
+            f.write(TABLE + "ZX_TOOLTIP(FFoo, lb_One)\n")
+        errors = io.StringIO()
+        with contextlib.redirect_stderr(errors):
+            self.assertEqual(program_scan.main([source]), 1)
+        self.assertIn("ZX_TOOLTIP(FFoo, lb_One)", errors.getvalue())
 
 
 class ScanOfTheProgram(unittest.TestCase):
@@ -115,21 +92,18 @@ class ScanOfTheProgram(unittest.TestCase):
         cls.result = program_scan.scan()
         cls.listed = set(check_package.read_required_keys(os.path.join(PACKAGE_ROOT, "required_keys.txt")))
 
-    def test_every_lookup_is_understood(self):
-        # A new kind of lookup: teach it to program_scan.py, or, for a key
-        # computed at run time, add the rule to its tables.
-        self.assertEqual(self.result.unresolved, [])
-
     def test_required_keys_list_what_the_program_looks_up(self):
         # required_keys.txt serves packages checked without the sources; it
         # must name exactly the keys the program needs.
-        needed = self.result.keys - program_scan.NOT_NEEDED.keys()
+        needed = self.result.keys - self.result.not_needed.keys()
         self.assertEqual(sorted(needed - self.listed), [], "looked up but not in required_keys.txt")
         self.assertEqual(sorted(self.listed - needed), [], "in required_keys.txt but no longer looked up")
 
     def test_exceptions_still_apply(self):
-        self.assertLessEqual(set(program_scan.NOT_NEEDED), self.result.keys)
-        self.assertLessEqual(set(program_scan.PRODUCT_PICTURES), self.result.pictures)
+        self.assertEqual(set(self.result.not_needed), {(WIZARD, "FPrepare->lb_Title->Caption")})
+        self.assertLessEqual(set(self.result.not_needed), self.result.keys)
+        self.assertEqual(self.result.product_pictures, {"Vizo.png": "ZorvexTonalix"})
+        self.assertLessEqual(set(self.result.product_pictures), self.result.pictures)
 
     def test_the_screens_pictures_are_found(self):
         for name in ("Background.bmp", "Finish.bmp", "Check.bmp", "Radio.bmp", "PrepareDialog.bmp"):

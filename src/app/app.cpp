@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "text/cmnsubroutines.h"
+#include "text/text_keys.h"
 
 TApp* App = nullptr;
 
@@ -15,8 +16,6 @@ constexpr char16_t kSettingsFileName[] = u"Settings.ini";
 constexpr char16_t kLayoutFileName[] = u"UI.txt";
 
 constexpr char16_t kDefaultLogo[] = u"rectWH,96,10,86,66";
-constexpr char16_t kTextSection[] = u"InstallWizard";
-constexpr char16_t kProductNameKey[] = u"ProductName";
 constexpr char16_t kLanguagePrefix[] = u"Install";
 constexpr char16_t kUpdaterFolderName[] = u"Updater";
 

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "text/text_keys.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int32_t DecideRunState(const TApp& app, InstalledCopy& found) {
 }
 
 String QuestionKey(const InstalledCopy& found) {
-  return found.installedVersion == found.packageVersion ? u"MSG_503" : u"MSG_501";
+  return found.installedVersion == found.packageVersion ? kMessageSameInstalled.key : kMessageOlderInstalled.key;
 }
 
 bool ReadProductRecordForUninstall(const TApp& app, UninstallRecord& record,

@@ -7,9 +7,7 @@
 #include "app/worker_outputs.h"
 #include "platform/ini.h"
 #include "platform/strings.h"
-
-// Text sections of the language files the run reads.
-inline constexpr char16_t kUninstallTextSection[] = u"UNINSTALL";
+#include "text/text_keys.h"
 
 // Setup.ini keys only the install run reads.
 inline constexpr char16_t kKeyProgramOnBoot[] = u"%PROGRAM_ONBOOT";

@@ -19,8 +19,6 @@ namespace {
 
 constexpr char16_t kPayloadFolder[] = u"program files\\";
 constexpr char16_t kOemPublisher[] = u"OEM";
-constexpr char16_t kTextPublisherFolder[] = u"LINK_PROGRAMS_PUBLISHER";
-constexpr char16_t kTextProgramsFolder[] = u"LINK_PROGRAMS_FOLDER";
 constexpr char16_t kUserLogFolder[] = u"\\UserLog\\";
 
 // What the worker shows when the uninstaller folder could not be built.

@@ -77,7 +77,7 @@ StringList CopyProgramFiles(const InstallContext& ctx) {
 }
 
 String CopyFailureMessage(const InstallContext& ctx, const StringList& failedPaths) {
-  String text = ctx.Text(kCopyFailureKey);
+  String text = ctx.Text(kMessageCopyFailure.key);
   if (text == kTextNotFound) text = kCopyFailureFallback;
   text += u" " + win::IntToStr(static_cast<int64_t>(failedPaths.size()));
   for (size_t i = 0; i < failedPaths.size() && i < kCopyFailuresShown; ++i) text += u"\r\n" + failedPaths[i];

@@ -14,6 +14,5 @@ StringList CopyProgramFiles(const InstallContext& ctx);
 // then up to five of them, one a line.
 String CopyFailureMessage(const InstallContext& ctx, const StringList& failedPaths);
 
-inline constexpr char16_t kCopyFailureKey[] = u"MSG_401";
 inline constexpr char16_t kCopyFailureFallback[] = u"Some files could not be copied:";
 inline constexpr size_t kCopyFailuresShown = 5;

@@ -10,10 +10,6 @@
 
 namespace {
 
-constexpr char16_t kTextDisplayName[] = u"DISPLAY_NAME";
-constexpr char16_t kTextPublisher[] = u"PUBLISHER";
-constexpr char16_t kTextUrl[] = u"URL";
-
 constexpr char16_t kUninstallArgument[] = u" uninstall";
 constexpr char16_t kQuietUninstallArgument[] = u" silentuninstall";
 constexpr char16_t kStartupArgument[] = u" Minimum";

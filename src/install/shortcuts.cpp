@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr char16_t kTextProgramsExec[] = u"LINK_PROGRAMS_EXEC";
-constexpr char16_t kTextProgramsUninstall[] = u"LINK_PROGRAMS_UNIST";
-constexpr char16_t kTextProgramsManual[] = u"LINK_PROGRAMS_MANUAL";
-constexpr char16_t kTextDesktop[] = u"LINK_DESKTOP";
 constexpr char16_t kLinkExtension[] = u".lnk";
 constexpr char16_t kUninstallArgument[] = u"uninstall";
 constexpr char16_t kManualExtension[] = u".pdf";

@@ -2,12 +2,7 @@
 // its stages show. (While files are copied, the line shows each file's path.)
 #pragma once
 
-inline constexpr char16_t kChangeFolderCompetence[] = u"ChangeFolderCompetence";
-inline constexpr char16_t kCopyFiles[] = u"CopyFiles";
-inline constexpr char16_t kWriteRegOnUninstallFolder[] = u"WriteRegOnUninstallFolder";
-inline constexpr char16_t kWriteRegOnBootName[] = u"WriteRegOnBootName";
-inline constexpr char16_t kCreateLinks[] = u"CreateLinks";
-inline constexpr char16_t kWriteRegOnPrivateFolder[] = u"WriteRegOnPrivateFolder";
+#include "text/text_keys.h"
 
 inline constexpr const char16_t* kInstallStatusKeys[] = {kChangeFolderCompetence,    kCopyFiles,
                                                          kWriteRegOnUninstallFolder, kWriteRegOnBootName,

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "screens/screens.h"
 #include "skin/skin_windowshape.h"
+#include "text/text_keys.h"
 
 TFAsk::TFAsk(win::Component* owner) : TWizardForm(owner, u"TFAsk", u"FAsk") {
   SetClientSize(632, 456);
@@ -24,7 +25,7 @@ TFAsk::TFAsk(win::Component* owner) : TWizardForm(owner, u"TFAsk", u"FAsk") {
 
   bt_OK->SetCaption(u"");
   bt_Cancel->SetCaption(u"");
-  const String mark = SkinFile(u"ExclamationMark.bmp");
+  const String mark = SkinFile(kExclamationMarkPicture);
   if (!mark.empty() && win::FileExists(mark)) LoadPicture(*im_Mark, mark);
   LoadBannerAndLogo();
 }
@@ -36,8 +37,8 @@ TFAsk::~TFAsk() {
 }
 
 void TFAsk::FormCreate() {
-  skinOK_ = SkinPushButton(*bt_OK, u"OK.bmp");
-  skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+  skinOK_ = SkinPushButton(*bt_OK, kOKPicture);
+  skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
   ApplyScreenLayout();
 }
 

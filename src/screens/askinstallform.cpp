@@ -8,6 +8,7 @@
 #include "screens/screens.h"
 #include "screens/welcomeform.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 TFAskInstall::TFAskInstall(win::Component* owner) : TWizardForm(owner, u"TFAskInstall", u"FAskInstall") {
   SetClientSize(632, 456);
@@ -37,9 +38,9 @@ TFAskInstall::TFAskInstall(win::Component* owner) : TWizardForm(owner, u"TFAskIn
   };
   OnCreate = [this](win::Component*) {
     ApplyScreenLayout();
-    skinInstall_ = SkinPushButton(*bt_Install, u"Next.bmp");
-    skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
-    skinPrevious_ = SkinPushButton(*bt_Previous, u"Previous.bmp");
+    skinInstall_ = SkinPushButton(*bt_Install, kNextPicture);
+    skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
+    skinPrevious_ = SkinPushButton(*bt_Previous, kPreviousPicture);
   };
   ActivateAsStandard();
   EndProgramOnCloseRequest();

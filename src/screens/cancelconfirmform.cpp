@@ -7,6 +7,7 @@
 #include "screens/screens.h"
 #include "screens/uninstallform.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ TFCancelConfirm::TFCancelConfirm(win::Component* owner)
   bt_OK->OnClick = [this](win::Component*) { bt_OKClick(); };
   bt_Cancel->OnClick = [this](win::Component*) { bt_CancelClick(); };
   OnCreate = [this](win::Component*) {
-    skinOK_ = SkinPushButton(*bt_OK, u"OK.bmp");
-    skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+    skinOK_ = SkinPushButton(*bt_OK, kOKPicture);
+    skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
     ApplyScreenLayout();
   };
   ActivateAsStandard();

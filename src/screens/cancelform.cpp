@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "screens/screens.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 TFCancel::TFCancel(win::Component* owner) : TWizardForm(owner, u"TFCancel", u"FCancel") {
   SetClientSize(632, 456);
@@ -18,7 +19,7 @@ TFCancel::TFCancel(win::Component* owner) : TWizardForm(owner, u"TFCancel", u"FC
   bt_OK->OnClick = [this](win::Component*) { Close(); };
   OnCreate = [this](win::Component*) {
     ApplyScreenLayout();
-    skinOK_ = SkinPushButton(*bt_OK, u"OK.bmp");
+    skinOK_ = SkinPushButton(*bt_OK, kOKPicture);
   };
   ActivateAsStandard();
   EndProgramOnCloseRequest();

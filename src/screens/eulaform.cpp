@@ -9,6 +9,7 @@
 #include "screens/seriesselectform.h"
 #include "screens/welcomeform.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 namespace {
 
@@ -112,11 +113,11 @@ void TFEULA::FormCreate() {
   rb_AgreeEULA->SetChecked(true);
   ShapeToBackground();
   ApplyScreenLayout();
-  skinPrint_ = SkinPushButton(*bt_PrintEULA, u"Print.bmp");
-  skinNext_ = SkinPushButton(*bt_Next, u"Next.bmp");
-  skinPrevious_ = SkinPushButton(*bt_Previous, u"Previous.bmp");
-  skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
-  const String radio = SkinFile(u"Radio.bmp");
+  skinPrint_ = SkinPushButton(*bt_PrintEULA, kPrintPicture);
+  skinNext_ = SkinPushButton(*bt_Next, kNextPicture);
+  skinPrevious_ = SkinPushButton(*bt_Previous, kPreviousPicture);
+  skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
+  const String radio = SkinFile(kRadioPicture);
   skinAgree_ = std::make_unique<TskinRadioButton>(*rb_AgreeEULA);
   skinAgree_->LoadSkin(radio, &im_Background->Picture(), 5);
   skinDisapprove_ = std::make_unique<TskinRadioButton>(*rb_DisapproveOfEULA);

@@ -1,5 +1,7 @@
 #include "screens/finishform.h"
 
+#include <utility>
+
 #include "app/app.h"
 #include "app/product_words.h"
 #include "app/run_mode.h"
@@ -12,6 +14,7 @@
 #include "screens/screens.h"
 #include "skin/skin_windowshape.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 namespace {
 
@@ -70,9 +73,12 @@ TFFinish::~TFFinish() {
 
 void TFFinish::ApplyTexts() {
   ApplyLabelTexts(*App, *this, App->textSection);
-  for (win::Control* control : std::initializer_list<win::Control*>{
-           lb_FinishInstallNotes, lb_FinishUninstallNotes, lb_FinishUpgradeNotes, ck_StartProgram})
-    control->SetCaption(TextParam(CaptionKey(control->Name())));
+  const std::pair<win::Control*, const char16_t*> ownTexts[] = {
+      {lb_FinishInstallNotes, caption::FFinish_lb_FinishInstallNotes},
+      {lb_FinishUninstallNotes, caption::FFinish_lb_FinishUninstallNotes},
+      {lb_FinishUpgradeNotes, caption::FFinish_lb_FinishUpgradeNotes},
+      {ck_StartProgram, caption::FFinish_ck_StartProgram}};
+  for (const auto& [control, key] : ownTexts) control->SetCaption(TextParam(key));
   LoadBannerAndLogo();
 }
 
@@ -81,7 +87,7 @@ void TFFinish::FormCreate() {
   ApplyScreenLayout();
   ck_StartProgram->GetFont().color = win::kClWhite;
   if (App->SetupValue(kKeyRegFolderName) == kProductTonalix) {
-    const String vizo = SkinFile(u"Vizo.png");
+    const String vizo = SkinFile(kVizoPicture);
     if (!vizo.empty()) LoadPicture(*im_Vizo, vizo);
   }
 }
@@ -91,9 +97,9 @@ void TFFinish::FormActivate() {
   SizeToBackgroundAndCentre();
   // The check box copies what lies behind it from the background picture,
   // which is in place only now.
-  skinFinish_ = SkinPushButton(*bt_Finish, u"Finish.bmp");
+  skinFinish_ = SkinPushButton(*bt_Finish, kFinishPicture);
   skinStart_ = std::make_unique<TskinCheckBox>(*ck_StartProgram);
-  skinStart_->LoadSkin(SkinFile(u"Check.bmp"), &im_Background->Picture(), 5, 0, 0);
+  skinStart_->LoadSkin(SkinFile(kCheckPicture), &im_Background->Picture(), 5, 0, 0);
   ck_StartProgram->Repaint();
 }
 

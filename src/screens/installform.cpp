@@ -8,6 +8,7 @@
 #include "screens/program_end.h"
 #include "screens/screens.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 TFInstall::TFInstall(win::Component* owner) : TWorkerScreen(owner, u"TFInstall", u"FInstall") {
   lb_Install = MakeLabel(u"lb_Install", 200, 80, 400, 40);
@@ -27,7 +28,7 @@ TFInstall::~TFInstall() {
 void TFInstall::ApplyTexts() {
   ApplyLabelTexts(*App, *this, App->textSection);
   // The heading names the product; it overrides what the applier set.
-  lb_Install->SetCaption(TextParam(CaptionKey(u"lb_Install")));
+  lb_Install->SetCaption(TextParam(caption::FInstall_lb_Install));
   LoadBannerAndLogo();
 }
 

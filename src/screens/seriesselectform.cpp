@@ -9,6 +9,7 @@
 #include "screens/welcomeform.h"
 #include "skin/skin_windowshape.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 namespace {
 
@@ -86,26 +87,26 @@ TFSeriesSelect::~TFSeriesSelect() {
 void TFSeriesSelect::ApplyTexts() {
   ApplyLabelTexts(*App, *this, App->textSection);
   ApplyRadioButtonTexts(*App, *this, App->textSection);
-  lb_SelectSeriesTitle->SetCaption(TextParam(CaptionKey(u"lb_SelectSeriesTitle")));
+  lb_SelectSeriesTitle->SetCaption(TextParam(caption::FSeriesSelect_lb_SelectSeriesTitle));
   LoadBannerAndLogo();
 }
 
 void TFSeriesSelect::FormCreate() {
   ApplyScreenLayout();
-  skinNext_ = SkinPushButton(*bt_Next, u"Next.bmp");
-  skinPrevious_ = SkinPushButton(*bt_Previous, u"Previous.bmp");
-  skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+  skinNext_ = SkinPushButton(*bt_Next, kNextPicture);
+  skinPrevious_ = SkinPushButton(*bt_Previous, kPreviousPicture);
+  skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
   // The radio buttons copy what lies behind them from the background picture,
   // so it is loaded now; the window takes its outline on first activation.
-  LoadPicture(*im_Background, SkinFile(u"Background.bmp"));
-  const String radio = SkinFile(u"Radio.bmp");
+  LoadPicture(*im_Background, SkinFile(kBackgroundPicture));
+  const String radio = SkinFile(kRadioPicture);
   for (int i = 0; i < kSeriesCount; ++i) {
     auto& skin = skinSeries_[static_cast<size_t>(i)];
     skin = std::make_unique<TskinRadioButton>(*rb_Series[static_cast<size_t>(i)]);
     skin->LoadSkin(radio, &im_Background->Picture(), 0);
   }
   for (int i = 0; i < kSeriesCount; ++i) {
-    const String picture = SkinFile(u"Series\\" + SeriesCode(i) + u".bmp");
+    const String picture = SkinFile(kSeriesPictures.prefix + SeriesCode(i) + kSeriesPictures.suffix);
     if (!picture.empty() && win::FileExists(picture)) LoadPicture(*im_Series[static_cast<size_t>(i)], picture);
   }
   const int index = App->seriesIndex;

@@ -6,6 +6,7 @@
 #include "screens/screens.h"
 #include "screens/uninstallform.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 TFUninstallConfirm::TFUninstallConfirm(win::Component* owner)
     : TWizardForm(owner, u"TFUninstallConfirm", u"FUninstallConfirm") {
@@ -57,9 +58,9 @@ void TFUninstallConfirm::FormActivate() {
   StandardFirstActivation();
   // The check box copies what lies behind it from the background picture,
   // which is in place only now.
-  skinOK_ = SkinPushButton(*bt_OK, u"OK.bmp");
-  skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+  skinOK_ = SkinPushButton(*bt_OK, kOKPicture);
+  skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
   skinDeleteUserLog_ = std::make_unique<TskinCheckBox>(*ck_DeleteUserLog);
-  skinDeleteUserLog_->LoadSkin(SkinFile(u"Check.bmp"), &im_Background->Picture(), 5, 0, 0);
+  skinDeleteUserLog_->LoadSkin(SkinFile(kCheckPicture), &im_Background->Picture(), 5, 0, 0);
   ck_DeleteUserLog->Repaint();
 }

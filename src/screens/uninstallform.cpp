@@ -6,6 +6,7 @@
 #include "screens/finishform.h"
 #include "screens/screens.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 #include "uninstall/uninstallthread.h"
 
 TFUninstall::TFUninstall(win::Component* owner) : TWorkerScreen(owner, u"TFUninstall", u"FUninstall") {
@@ -17,7 +18,7 @@ TFUninstall::TFUninstall(win::Component* owner) : TWorkerScreen(owner, u"TFUnins
   OnShow = [this](win::Component*) { StartWorker(); };
   ApplyLabelTexts(*App, *this, App->textSection);
   bt_Cancel->SetCaption(u"");
-  lb_Uninstall->SetCaption(TextParam(CaptionKey(u"lb_Uninstall")));
+  lb_Uninstall->SetCaption(TextParam(caption::FUninstall_lb_Uninstall));
   LoadBannerAndLogo();
 }
 

@@ -18,6 +18,7 @@
 #include "skin/cmnstringprocessunit.h"
 #include "skin/skin_windowshape.h"
 #include "text/cmnsubroutines.h"
+#include "text/text_keys.h"
 #include "util/xfunctions.h"
 
 namespace {
@@ -133,9 +134,9 @@ TFWelcome::~TFWelcome() {
 }
 
 void TFWelcome::ApplyOwnTexts() {
-  lb_Welcome->SetCaption(TextParam(CaptionKey(u"lb_Welcome")));
-  lb_StartInstallation->SetCaption(TextParam(CaptionKey(u"lb_StartInstallation")));
-  lb_SelectLanguage->SetCaption(TextParam(CaptionKey(u"lb_SelectLanguage")));
+  lb_Welcome->SetCaption(TextParam(caption::FWelcome_lb_Welcome));
+  lb_StartInstallation->SetCaption(TextParam(caption::FWelcome_lb_StartInstallation));
+  lb_SelectLanguage->SetCaption(TextParam(caption::FWelcome_lb_SelectLanguage));
   // The list is named by the line above it, as a screen reader would find it.
   gb_Languages->SetAccessibleName(win::Trim(lb_SelectLanguage->Caption()));
 }
@@ -247,8 +248,8 @@ void TFWelcome::CreateLanguageLabel(int index, win::COLORREF fontColor) {
 }
 
 void TFWelcome::SetupSkinButtons() {
-  SkinNext = SkinPushButton(*bt_Next, u"Next.bmp");
-  SkinCancel = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+  SkinNext = SkinPushButton(*bt_Next, kNextPicture);
+  SkinCancel = SkinPushButton(*bt_Cancel, kCancelPicture);
 }
 
 void TFWelcome::FormShow() {
@@ -286,7 +287,7 @@ void TFWelcome::SwitchLanguage(const String& name) {
   App->languageName = name;
   App->languageId = LanguageIdFromName(name);
   App->LoadLanguage(App->TextsFolder(), App->languageId, u"Install", u"");
-  App->productName = App->GetText(App->textSection, u"ProductName");
+  App->productName = App->GetText(App->textSection, kProductNameKey);
   ApplyOwnTexts();
   LoadBannerAndLogo();
   for (win::Form* form : win::GetApplication().Forms())

@@ -8,6 +8,7 @@
 #include "skin/skin_windowshape.h"
 #include "text/skin_lookup.h"
 #include "text/text_appliers.h"
+#include "text/text_keys.h"
 
 TWizardForm::TWizardForm(win::Component* owner, StringView className, StringView formName)
     : Form(owner, className) {
@@ -27,10 +28,6 @@ String TWizardForm::Text(const String& key) { return App->GetText(App->textSecti
 
 String TWizardForm::TextParam(const String& key) {
   return App->GetTextParam(App->textSection, key, App->productName);
-}
-
-String TWizardForm::CaptionKey(StringView control) const {
-  return Name() + u"->" + String(control) + u"->Caption";
 }
 
 void TWizardForm::CreateStandardImages() {
@@ -94,9 +91,9 @@ void TWizardForm::PassOn(win::Message& message) {
 }
 
 void TWizardForm::LoadBannerAndLogo() {
-  const String banner = SkinFile(u"Banner.bmp");
+  const String banner = SkinFile(kBannerPicture);
   if (im_Banner && !banner.empty() && win::FileExists(banner)) LoadPicture(*im_Banner, banner);
-  const String logo = SkinFile(u"Logo.bmp");
+  const String logo = SkinFile(kLogoPicture);
   if (im_TitleBar && !logo.empty() && win::FileExists(logo)) {
     im_TitleBar->Show();
     // Settings.ini places the logo when the screen is built; the layout file
@@ -130,7 +127,7 @@ bool TWizardForm::TakeFirstActivation() {
 }
 
 void TWizardForm::ShapeToBackground() {
-  if (im_Background) SetShapedBackground(*this, *im_Background, SkinFile(u"Background.bmp"));
+  if (im_Background) SetShapedBackground(*this, *im_Background, SkinFile(kBackgroundPicture));
 }
 
 void TWizardForm::SizeToBackgroundAndCentre() {

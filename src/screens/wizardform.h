@@ -32,8 +32,6 @@ class TWizardForm : public win::Form {
   // name.
   static String Text(const String& key);
   static String TextParam(const String& key);
-  // The key of a control's caption on this screen: "F->C->Caption".
-  String CaptionKey(StringView control) const;
   // Names the push buttons for accessibility tools in the current language.
   void NameButtons();
 

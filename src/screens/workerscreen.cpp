@@ -6,6 +6,7 @@
 #include "app/worker_outputs.h"
 #include "screens/cancelconfirmform.h"
 #include "screens/screens.h"
+#include "text/text_keys.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ void TWorkerScreen::FinishProgressScreen(win::Label& heading, win::Label& status
   cancel->OnClick = [this](win::Component*) { CancelRequest(); };
   OnCreate = [this, cancel, &skinCancel = parts.skinCancel](win::Component*) {
     ApplyScreenLayout();
-    skinCancel = SkinPushButton(*cancel, u"Cancel.bmp");
+    skinCancel = SkinPushButton(*cancel, kCancelPicture);
   };
   ActivateAsStandard();
   CloseRequestDoes([this] { CancelRequest(); });

@@ -9,6 +9,7 @@
 #include "platform/shell.h"
 #include "platform/ui.h"
 #include "screens/screens.h"
+#include "text/text_keys.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ int RunSetup() {
   StartRunLog(run);
   if (!win::IsUserAnAdmin()) {
     App->outcome.Fail(ExitCode::kNoAdministrator);
-    application.ShowMessage(App->GetText(App->textSection, u"MSG_001"));
+    application.ShowMessage(App->GetText(App->textSection, kMessageNoAdministrator.key));
     return EndRun(run);
   }
   try {

@@ -71,9 +71,9 @@ TFPrepare::TFPrepare(win::Component* owner) : TWizardForm(owner, u"TFPrepare", u
   HookWindowProc();
   ApplyLabelTexts(*App, *this, App->textSection);
   bt_Cancel->SetCaption(u"");
-  SetCaption(Text(u"FPrepare->Caption"));
+  SetCaption(Text(caption::FPrepare));
   lb_Title->SetCaption(Caption());
-  lb_Prepare->SetCaption(TextParam(u"FPrepare->lb_Prepare->Caption"));
+  lb_Prepare->SetCaption(TextParam(caption::FPrepare_lb_Prepare));
   stepCount = 0;
 }
 
@@ -93,16 +93,16 @@ bool TFPrepare::ScreenMessage(win::Message& message) {
   return true;
 }
 
-void TFPrepare::ShowErrorBox(int number) {
-  switch (number) {
+void TFPrepare::ShowErrorBox(const MessageText& message) {
+  switch (message.number) {
     case 101: App->outcome.Fail(ExitCode::kPackageUnusable); break;
     case 102: App->outcome.Fail(ExitCode::kNewerInstalled); break;
     case 201: App->outcome.Fail(ExitCode::kNothingInstalled); break;
     default: break;
   }
-  String digits = win::IntToStr(number);
+  String digits = win::IntToStr(message.number);
   while (digits.size() < 3) digits.insert(digits.begin(), u'0');
-  win::GetApplication().MessageBox(win::GetDesktopWindow(), Text(u"MSG_" + digits) + u" (" + digits + u")",
+  win::GetApplication().MessageBox(win::GetDesktopWindow(), Text(message.key) + u" (" + digits + u")",
                                    App->productName, win::kMbOk | win::kMbIconError);
 }
 
@@ -112,7 +112,7 @@ void TFPrepare::CountStep(int32_t weight) {
 }
 
 void TFPrepare::FormCreate() {
-  skinCancel = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
+  skinCancel = SkinPushButton(*bt_Cancel, kCancelPicture);
   const StringList arguments = win::CommandLineArguments();
   const String word = arguments.empty() ? String() : win::LowerCase(arguments.front());
   App->RunMode = RunModeOfArgument(word);
@@ -120,14 +120,14 @@ void TFPrepare::FormCreate() {
   stepCount = 0;
   if (IsUninstallMode(App->RunMode)) {
     if (!ReadProductRecordForUninstall(*App, uninstallRecord, [this] { CountStep(kUninstallStepWeight); })) {
-      ShowErrorBox(201);
+      ShowErrorBox(kMessageNothingInstalled);
       Timer1->SetEnabled(false);
       EndProgram();
       return;
     }
   } else if (!RunInstalledCopyChecks(*App, installed, [this] { CountStep(kInstallStepWeight); })) {
     // Nothing can be installed from this package; the timer is never armed.
-    ShowErrorBox(101);
+    ShowErrorBox(kMessagePackageUnusable);
     EndProgram();
     return;
   }
@@ -138,7 +138,7 @@ void TFPrepare::FormCreate() {
 void TFPrepare::FormActivate() {
   if (!TakeFirstActivation()) return;
   im_Background->SetBounds(0, 0, im_Background->Width(), im_Background->Height());
-  const String picture = SkinFile(u"PrepareDialog.bmp");
+  const String picture = SkinFile(kPrepareDialogPicture);
   if (!picture.empty() && win::FileExists(picture)) SetShapedBackground(*this, *im_Background, picture);
   SizeToBackgroundAndCentre();
 }
@@ -210,7 +210,7 @@ void TFPrepare::DecideVersion() {
       App->languageId = 0;
       SetAlphaBlendValue(0);
       SetAlphaBlend(true);
-      ShowErrorBox(102);
+      ShowErrorBox(kMessageNewerInstalled);
       EndProgram();
   }
 }
@@ -251,7 +251,7 @@ void TFPrepare::ReplaceOlderCopyAndGoOn() {
     return;
   }
   App->outcome.Fail(ExitCode::kOlderNotRemoved);
-  application.MessageBox(win::GetDesktopWindow(), Text(u"MSG_502"), App->productName, win::kMbOk);
+  application.MessageBox(win::GetDesktopWindow(), Text(kMessageOlderNotRemoved.key), App->productName, win::kMbOk);
   EndProgram();
 }
 

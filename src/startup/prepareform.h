@@ -13,6 +13,7 @@
 #include "app/run_mode.h"
 #include "app/uninstall_record.h"
 #include "screens/wizardform.h"
+#include "text/text_keys.h"
 
 class TFPrepare : public TWizardForm {
  public:
@@ -36,10 +37,9 @@ class TFPrepare : public TWizardForm {
   // Stops the product's running programs and its updater and makes this form
   // transparent.
   void HandOver();
-  // The system's error box for a message number: the text of "MSG_nnn", a
-  // blank and the number in parentheses; product name as caption; owned by
-  // the desktop.
-  static void ShowErrorBox(int number);
+  // The system's error box for a message: its text, a blank and its number
+  // in parentheses; product name as caption; owned by the desktop.
+  static void ShowErrorBox(const MessageText& message);
 
  protected:
   bool ScreenMessage(win::Message& message) override;

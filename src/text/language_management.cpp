@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "text/cmnsubroutines.h"
+#include "text/lookup_record.h"
 
 namespace {
 
@@ -142,6 +143,7 @@ const String* TlanguageManagement::Lookup(const String& section, const String& k
 }
 
 String TlanguageManagement::GetText(const String& section, const String& key) const {
+  lookup_record::Text(section, key);
   if (!textStore_) return kTextNotFound;
   if (qualifier_.empty()) {
     const String* text = Lookup(section, key);

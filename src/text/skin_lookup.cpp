@@ -1,6 +1,7 @@
 #include "text/skin_lookup.h"
 
 #include "platform/files.h"
+#include "text/lookup_record.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ String PngCandidate(const String& path, const String& extension) {
 }  // namespace
 
 String ResolveSkinFile(const String& folder, const String& language, const String& name) {
+  lookup_record::Picture(name);
   const String primary = folder + language + u"\\" + name;
   const String fallback = folder + kFallbackSkinLanguage + u"\\" + name;
   const String extension = win::ExtractFileExt(primary);

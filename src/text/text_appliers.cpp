@@ -2,6 +2,7 @@
 
 #include "platform/ui.h"
 #include "text/language_management.h"
+#include "text/lookup_record.h"
 
 namespace {
 
@@ -9,13 +10,21 @@ constexpr char16_t kKeySeparator[] = u"->";
 constexpr char16_t kCaptionKey[] = u"->Caption";
 constexpr char16_t kHintKey[] = u"->Hint";
 
+// A text a package may carry and the program does without: it is left out of
+// the record of what the program asks of a package.
+String OptionalText(const TlanguageManagement& texts, const String& section, const String& key) {
+  lookup_record::Aside aside;
+  return texts.GetText(section, key);
+}
+
 // The expanded text of the form-specific key, else of the control-name key;
-// "@@" when neither holds a text.
-String ControlText(const TlanguageManagement& texts, const String& section,
-                   const String& formName, const String& controlName, StringView ending) {
-  String text =
-      texts.GetText(section, formName + kKeySeparator + controlName + String(ending));
-  if (text == kTextNotFound) text = texts.GetText(section, controlName + String(ending));
+// "@@" when neither holds a text. Only the form-specific caption of a control
+// the screen applies texts to is needed (the table of keys names it).
+String ControlText(const TlanguageManagement& texts, const String& section, const String& formName,
+                   const String& controlName, StringView ending, bool needed) {
+  const String key = formName + kKeySeparator + controlName + String(ending);
+  String text = needed ? texts.GetText(section, key) : OptionalText(texts, section, key);
+  if (text == kTextNotFound) text = OptionalText(texts, section, controlName + String(ending));
   return ExpandEscapes(text);
 }
 
@@ -27,9 +36,9 @@ void ApplyTexts(const TlanguageManagement& texts, win::Form& screen, const Strin
     if (component->ClassName() != className) continue;
     auto* control = dynamic_cast<win::Control*>(component);
     if (control == nullptr) continue;
-    const String caption = ControlText(texts, section, formName, control->Name(), kCaptionKey);
+    const String caption = ControlText(texts, section, formName, control->Name(), kCaptionKey, true);
     if (caption != kTextNotFound) control->SetCaption(caption);
-    const String hint = ControlText(texts, section, formName, control->Name(), kHintKey);
+    const String hint = ControlText(texts, section, formName, control->Name(), kHintKey, false);
     if (hint != kTextNotFound) control->SetHint(hint);
   }
 }
@@ -56,6 +65,6 @@ void ApplyRadioButtonTexts(const TlanguageManagement& texts, win::Form& screen,
 
 String ControlCaptionText(const TlanguageManagement& texts, const win::Form& screen, const String& control,
                           const String& section) {
-  const String caption = ControlText(texts, section, screen.Name(), control, kCaptionKey);
+  const String caption = ControlText(texts, section, screen.Name(), control, kCaptionKey, false);
   return caption == kTextNotFound ? String() : caption;
 }

@@ -32,9 +32,11 @@ void PrintUsage() {
       "  winsim reg DIR                     the registry as .reg text\n"
       "  winsim files DIR [C:\\path]         files and folders with attributes, time and size\n"
       "  winsim log DIR                     the machine's tool log\n"
-      "  winsim preview PACKAGE OUT         every screen of the package in every language as PNG,\n"
+      "  winsim preview PACKAGE OUT [--lookups FILE]\n"
+      "                                     every screen of the package in every language as PNG,\n"
       "                                     OUT/index.html and the marks in OUT/marks.txt\n"
-      "                                     (exit code 3 when something is marked)\n";
+      "                                     (exit code 3 when something is marked); FILE gets\n"
+      "                                     the text keys and pictures the program looked up\n";
   std::cerr << text;
 }
 

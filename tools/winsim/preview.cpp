@@ -10,6 +10,7 @@
 #include <cctype>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <iostream>
 #include <memory>
@@ -39,6 +40,8 @@
 #include "screens/uninstallconfirmform.h"
 #include "screens/uninstallform.h"
 #include "screens/welcomeform.h"
+#include "text/lookup_record.h"
+#include "text/text_keys.h"
 #include "winsim.h"
 
 namespace winsim {
@@ -48,8 +51,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char16_t kPackageFolder[] = u"C:\\Pkg\\";
-constexpr char16_t kQuestionOlder[] = u"MSG_501";
-constexpr char16_t kQuestionSame[] = u"MSG_503";
 constexpr uint16_t kEnglish = 0x0409;
 constexpr char16_t kLanguageFilePrefix[] = u"Install";
 // How long a worker's status texts may take to reach its screen.
@@ -209,6 +210,8 @@ class LanguageVisit {
             const StringList& statusKeys = {}) {
     Shot shot{screen, language_, screen + "-" + FileNamePart(language_) + ".png", "", {}};
     session_.Call([&] {
+      // What the marks look up is this tool's own business, not the program's.
+      lookup_record::Aside aside;
       // The first drawing sizes the skinned boxes to their captions.
       (void)win::RenderForm(*form);
       win::Bitmap picture = win::RenderForm(*form);
@@ -237,7 +240,11 @@ class LanguageVisit {
   // The question box the start-up asks with, for one of its messages.
   void Question(const std::string& screen, const String& key) {
     session_.Call([] { HideAll(); });
-    const String text = App->GetText(App->textSection, key);
+    // The start-up asks with this text; the tool only stands in for it here.
+    const String text = [&key] {
+      lookup_record::Aside aside;
+      return App->GetText(App->textSection, key);
+    }();
     win::GetApplication().Queue([text] { FAsk->Ask(text); });
     if (!session_.driver->WaitForm("FAsk").empty()) return Missing(screen, "the question box did not show");
     Take(screen, FAsk);
@@ -330,8 +337,8 @@ bool PreviewLanguage(const std::string& package, const String& language, const s
       visit.Show("install-confirm", FAskInstall);
       visit.Show("uninstall-confirm", FUninstallConfirm);
       visit.Show("cancelled", FCancel);
-      visit.Question("question-older", kQuestionOlder);
-      visit.Question("question-same", kQuestionSame);
+      visit.Question("question-older", kMessageOlderInstalled.key);
+      visit.Question("question-same", kMessageSameInstalled.key);
       visit.InstallRun();
       visit.UninstallRun();
     }
@@ -341,10 +348,22 @@ bool PreviewLanguage(const std::string& package, const String& language, const s
   return true;
 }
 
+// What the program asked of the package, one line each: "text", the section
+// and the key, or "picture" and the name, tab-separated, in UTF-8.
+bool WriteLookups(const std::string& path, const lookup_record::Recorded& recorded) {
+  std::ofstream out(path, std::ios::binary);
+  for (const auto& [section, key] : recorded.texts)
+    out << "text\t" << win::ToUtf8(section) << "\t" << win::ToUtf8(key) << "\n";
+  for (const String& name : recorded.pictures) out << "picture\t" << win::ToUtf8(name) << "\n";
+  return static_cast<bool>(out.flush());
+}
+
 }  // namespace
 
 int Preview(const std::vector<std::string>& args) {
-  if (args.size() != 2) return Fail("preview: give the package folder and the output folder");
+  const bool recordLookups = args.size() == 4 && args[2] == "--lookups";
+  if (args.size() != 2 && !recordLookups)
+    return Fail("preview: give the package folder and the output folder (and --lookups FILE)");
   const auto started = std::chrono::steady_clock::now();
   std::error_code ec;
   const std::string package = fs::absolute(args[0], ec).lexically_normal().string();
@@ -368,6 +387,7 @@ int Preview(const std::vector<std::string>& args) {
   std::vector<Shot> shots;
   std::vector<std::string> names;
   size_t marks = 0;
+  if (recordLookups) lookup_record::Start();
   for (const String& language : languages) {
     std::string error;
     const size_t before = shots.size();
@@ -378,6 +398,7 @@ int Preview(const std::vector<std::string>& args) {
     marks += found;
     std::cout << names.back() << ": " << shots.size() - before << " screens, " << found << " mark(s)" << std::endl;
   }
+  if (recordLookups && !WriteLookups(args[3], lookup_record::Stop())) return Fail("preview: cannot write " + args[3]);
   std::string error;
   if (!WriteContactSheet(out, args[0], names, shots, error)) return Fail("preview: " + error);
   const double seconds =

@@ -17,8 +17,6 @@ inline constexpr char16_t kKeyManualExist[] = u"%MANUAL_EXIST";
 inline constexpr char16_t kKeyManualDir[] = u"%MANUAL_DIR";
 inline constexpr char16_t kKeyManualIcon[] = u"%MANUAL_ICO";
 
-// Product words that select special handling (%REG_FODLER_PROGNAME).
-
 struct InstallContext {
   TApp& app;
   const win::MemIniFile* reader = nullptr;  // null when Setup.ini was missing

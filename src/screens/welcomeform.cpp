@@ -295,6 +295,11 @@ void TFWelcome::SwitchLanguage(const String& name) {
   LanguageChanged = true;
 }
 
+String TFWelcome::OfferedLanguage(const String& name) const {
+  const int index = FindLanguage(ShownLanguages, name);
+  return index < 0 ? String() : LineName(ShownLanguages[index]);
+}
+
 int TFWelcome::ChosenIndex() const { return FindLanguage(ShownLanguages, App->languageName); }
 
 bool TFWelcome::ListKeyDown(uint16_t key) {

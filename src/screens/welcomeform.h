@@ -45,6 +45,9 @@ class TFWelcome : public TWizardForm {
   void LanguageLabelMouseDown(win::Label& label);
   // Reloads the texts for a language and marks the language as changed.
   void SwitchLanguage(const String& name);
+  // The name of the offered language called `name` (letter case ignored), as
+  // the package writes it; "" when this screen does not offer it.
+  String OfferedLanguage(const String& name) const;
   void AdvSmooth_ScrollBarPositionChanged(int32_t position);
 
   // The row of the list that is highlighted (-1 when none).

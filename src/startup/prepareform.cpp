@@ -190,11 +190,7 @@ void TFPrepare::DecideVersion() {
   switch (App->RunState) {
     case kRunStateFreshInstall:
       HandOver();
-      if (silent) {
-        StartSilentInstall();
-      } else {
-        ShowWelcome();
-      }
+      GoOnToTheInstall();
       break;
     case kRunStateOlderInstalled:
       // A question closed without an answer counts as Cancel. A silent
@@ -243,11 +239,7 @@ void TFPrepare::ReplaceOlderCopyAndGoOn() {
     App->log.Write(u"the installed copy was removed");
     HandOver();
     App->RunState = kRunStateFreshInstall;
-    if (silent) {
-      StartSilentInstall();
-    } else {
-      ShowWelcome();
-    }
+    GoOnToTheInstall();
     return;
   }
   App->outcome.Fail(ExitCode::kOlderNotRemoved);
@@ -255,15 +247,17 @@ void TFPrepare::ReplaceOlderCopyAndGoOn() {
   EndProgram();
 }
 
+void TFPrepare::GoOnToTheInstall() {
+  if (App->RunMode == kRunModeSilentInstall)
+    StartSilentInstall();
+  else
+    ShowWelcome();
+}
+
 void TFPrepare::StartSilentInstall() {
   const String asked = ReadRunArguments(win::CommandLineArguments()).language;
   if (!asked.empty()) {
-    String name;
-    for (const String& line : FWelcome->ShownLanguages) {
-      const size_t equals = line.find(u'=');
-      if (equals != String::npos && win::LowerCase(line.substr(0, equals)) == win::LowerCase(asked))
-        name = line.substr(0, equals);
-    }
+    const String name = FWelcome->OfferedLanguage(asked);
     if (name.empty()) {
       App->outcome.Fail(ExitCode::kPackageUnusable);
       App->log.Write(u"the package has no language \"" + asked + u"\"; nothing is installed");

@@ -55,6 +55,9 @@ class TFPrepare : public TWizardForm {
   // when something could not be saved.
   bool SaveInstalledDeviceData();
   void ShowWelcome();
+  // The way on once nothing stands in the install's way: the welcome screen,
+  // or in a silent install the install worker at once.
+  void GoOnToTheInstall();
   // The install of a "silentinstall" run: in the language asked for by
   // lang= (else the one the wizard would start in), the install worker
   // without its screen, then the finish screen's records; the program it

@@ -55,8 +55,6 @@ class Registry {
   bool DeleteKey(const String& key);
 
  private:
-  bool SetValue(const String& name, uint32_t type, const String& data);
-
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -91,6 +91,20 @@ struct Registry::Impl {
     if (!done) return Fail(missingError);
     return saved || Fail(kErrorAccessDenied);
   }
+
+  // Writes one value of the open key, of the store's type and text.
+  bool SetValue(const String& name, uint32_t type, const String& data) const {
+    return ChangeValues(kErrorKeyDeleted, [&](sim::RegKey& key) {
+      sim::RegValue* v = key.FindValue(name);
+      if (v == nullptr) {
+        key.values.push_back({name, type, data});
+      } else {
+        v->type = type;
+        v->data = data;
+      }
+      return true;
+    });
+  }
 };
 
 Registry::Registry(uint32_t access) : impl_(std::make_unique<Impl>()) { impl_->access = access; }
@@ -161,25 +175,12 @@ String Registry::ReadString(const String& name) {
   return result;
 }
 
-bool Registry::WriteString(const String& name, const String& value) { return SetValue(name, sim::kRegSz, value); }
+bool Registry::WriteString(const String& name, const String& value) { return impl_->SetValue(name, sim::kRegSz, value); }
 
 bool Registry::WriteInteger(const String& name, uint32_t value) {
   char notation[24];
   snprintf(notation, sizeof notation, "dword:%08x", value);
-  return SetValue(name, sim::kRegOther, FromUtf8(notation));
-}
-
-bool Registry::SetValue(const String& name, uint32_t type, const String& data) {
-  return impl_->ChangeValues(kErrorKeyDeleted, [&](sim::RegKey& key) {
-    sim::RegValue* v = key.FindValue(name);
-    if (v == nullptr) {
-      key.values.push_back({name, type, data});
-    } else {
-      v->type = type;
-      v->data = data;
-    }
-    return true;
-  });
+  return impl_->SetValue(name, sim::kRegOther, FromUtf8(notation));
 }
 
 bool Registry::ValueExists(const String& name) {

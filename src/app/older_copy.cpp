@@ -62,7 +62,8 @@ String ParentKey(const String& key) {
 }
 
 void DeleteFileIfNamed(const String& path) {
-  if (!path.empty()) win::DeleteFile(path);
+  // A shortcut that cannot be deleted stays; the other traces go all the same.
+  if (!path.empty()) (void)win::DeleteFile(path);
 }
 
 // Steps 6, 7 and 9 share this: the old uninstaller is replaced by this
@@ -148,7 +149,8 @@ bool PutSetupInPlaceOfOldUninstaller(const TApp& app, OlderCopyState& state) {
   bool ok = true;
   const String self = win::ExecutablePath();
   const String target = folder + kReplacementUninstallerName;
-  win::CopyFile(self, target, false);
+  // Whether the copy arrived is judged by the file and its date stamp below.
+  (void)win::CopyFile(self, target, false);
   if (win::FileExists(target)) {
     // A complete copy keeps the original's last-write time.
     if (FileDateStamp(target) != FileDateStamp(self))
@@ -206,21 +208,25 @@ void RemoveOldTraces(const TApp& app, const UninstallRecord& record) {
 
   if (!record.linkProgramsExec.empty()) {
     const String folder = win::ExtractFileDir(record.linkProgramsExec);
-    if (BelowCommonPrograms(folder)) win::RemoveDirectory(folder);  // only when empty
+    // Removed only when empty: a folder that still holds something stays.
+    if (BelowCommonPrograms(folder)) (void)win::RemoveDirectory(folder);
     const String parent = win::ExtractFileDir(folder);
+    // A parent that cannot be removed stays; nothing is reported.
     if (BelowCommonPrograms(parent) && win::DirectoryExists(parent) && CountFolderEntries(parent) <= 0)
-      win::RemoveDirectory(parent);
+      (void)win::RemoveDirectory(parent);
   }
   win::SHChangeNotify(win::kShcneAssocChanged, win::kShcnfIdList);
 
   if (win::ExcludeTrailingBackslash(record.key).empty()) return;
   win::Registry registry(win::kKeyWrite);
   registry.SetRootKey(win::RootKey::LocalMachine);
-  registry.DeleteKey(record.key);  // only when it has no sub-keys
+  // Deleted only when it has no sub-keys; a key that stays is not reported.
+  (void)registry.DeleteKey(record.key);
   const String publisher = ParentKey(record.key);
   if (!publisher.empty() && registry.OpenKey(publisher, false) && !registry.HasSubKeys()) {
     registry.CloseKey();
-    registry.DeleteKey(publisher);
+    // A publisher key that cannot be deleted stays; nothing is reported.
+    (void)registry.DeleteKey(publisher);
   }
   registry.CloseKey();
 }
@@ -271,8 +277,9 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
   if (runOld) {
     command = win::ReplaceAll(command, kUninstallWord,
                               how == OldUninstallerRun::kSilent ? kSilentUninstallWord : kUninstallAnywayWord);
-    // A failure to start is not reported: the entry then stays, and that is.
-    RunAndWait(command, win::kCreateNewConsole);
+    // A failure to start is not reported: the entry then stays, and the check
+    // below ends the program with error 502.
+    (void)RunAndWait(command, win::kCreateNewConsole);
     if (!ReadUninstallEntryValue(app, kUninstallStringValue).empty()) return ReplaceOutcome::kStillInstalled;
   }
   return ReplaceOutcome::kRemoved;

@@ -126,7 +126,9 @@ void TFEULA::FormCreate() {
 void TFEULA::LoadLicence() {
   const String path = LicenceFilePath(App->languageName);
   re_EULA->Clear();
-  if (!path.empty() && win::FileExists(path)) re_EULA->LoadFromFile(path);
+  // A licence file that cannot be read leaves the view empty; the player can
+  // still agree and go on.
+  if (!path.empty() && win::FileExists(path)) (void)re_EULA->LoadFromFile(path);
 }
 
 void TFEULA::rb_AgreeEULAClick() {
@@ -139,7 +141,8 @@ void TFEULA::rb_AgreeEULAClick() {
 void TFEULA::bt_PrintEULAClick() {
   PrintDialog1->options = 0;
   PrintDialog1->printRangeAll = true;
-  if (PrintDialog1->Execute(this)) re_EULA->Print(kLicencePrintTitle);
+  // A job that no printer took is not reported: the screen has no message for it.
+  if (PrintDialog1->Execute(this)) (void)re_EULA->Print(kLicencePrintTitle);
 }
 
 bool TFEULA::ScreenMessage(win::Message& message) {

@@ -133,13 +133,15 @@ void TFFinish::WriteInstallRecords() {
   const auto setup = OpenSetupFile();
   const String programData = SetupFileValue(setup.get(), kKeyProgramData);
   const String log = App->programFolder + u"\\" + kInstalledLogName;
-  if (win::WriteFileBytes(log, std::string())) win::SetFileAttributes(log, win::kFileAttributeNormal);
+  // Installed.log is an empty marker: a failed write or attribute change is not reported.
+  if (win::WriteFileBytes(log, std::string())) (void)win::SetFileAttributes(log, win::kFileAttributeNormal);
 
   if (!SeriesScreenEnabled()) return;
   const String project = App->programFolder + u"\\" + programData + u"Project.ini";
   if (!win::FileExists(project)) return;
   win::IniFile ini(project);
-  if (ini.WriteString(u"Project", u"SeriesType", SeriesCode(App->seriesIndex))) ini.UpdateFile();
+  // A project file that cannot be written keeps its series; nothing is reported.
+  if (ini.WriteString(u"Project", u"SeriesType", SeriesCode(App->seriesIndex))) (void)ini.UpdateFile();
 }
 
 void TFFinish::bt_FinishClick() {
@@ -152,7 +154,8 @@ void TFFinish::bt_FinishClick() {
     const bool direct = (version.major == 5 && version.minor == 0) || registryName == kProductTonalix;
     const String file = direct ? win::IncludeTrailingBackslash(App->programFolder) + program
                                : App->programFolder + u"\\" + kCompanionLauncher;
-    win::ShellExecuteOpen(file, program, win::kSwShowNormal);
+    // A failure to start the program is not reported; the program ends anyway.
+    (void)win::ShellExecuteOpen(file, program, win::kSwShowNormal);
   }
   EndProgram();
 }

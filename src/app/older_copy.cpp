@@ -141,7 +141,9 @@ bool CopyLanguageFiles(const TApp& app, const String& destination) {
 
 bool PutSetupInPlaceOfOldUninstaller(const TApp& app, OlderCopyState& state) {
   UninstallRecord fresh;
-  ReadUninstallRecord(app.ProductKey(), fresh);
+  // A product key that cannot be opened leaves the record empty, and the empty
+  // folder below ends the step.
+  (void)ReadUninstallRecord(app.ProductKey(), fresh);
   const String folder = RecordFolderPart(fresh.uninstExeDir);
   // A record that names no uninstaller folder gives no place to copy to.
   if (folder.empty()) return false;
@@ -251,7 +253,8 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
   if (registryName == kProductTonalix && old)
     RunReplacementInstead(app, state, command, showMessage, kTonalixCopyFailed);
   if (registryName == kProductMouse && old) {
-    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    // An unreadable record leaves the product empty, which matches no generation below.
+    (void)ReadOlderCopyRecord(app, publisher, registryName, state.record);
     const String& product = state.record.product;
     if (product == u"Zorvex6") {
       RunReplacementInstead(app, state, command, showMessage, kMouseCopyFailed);
@@ -260,11 +263,13 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
       runOld = false;
     }
   } else if (registryName == kProductMouse && installedVersion > kPatchAfter && installedVersion < kPatchBefore) {
-    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    // An unreadable record leaves the product empty: nothing is patched.
+    (void)ReadOlderCopyRecord(app, publisher, registryName, state.record);
     if (state.record.product == u"Zorvex6") PatchOldUninstallerTexts(state.record, installedVersion, showMessage);
   }
   if (registryName == kProductKeyboard && old) {
-    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    // An unreadable record leaves the product empty, which matches no generation below.
+    (void)ReadOlderCopyRecord(app, publisher, registryName, state.record);
     if (state.record.product == u"Vantorix2") {
       RunReplacementInstead(app, state, command, showMessage, kKeyboardCopyFailed);
     } else if (state.record.product == u"Vantorix1" &&

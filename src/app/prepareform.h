@@ -67,7 +67,7 @@ class TFPrepare : public TWizardForm {
   void ReplaceOlderCopyAndGoOn();
   // Saves the installed copy's device data before anything removes it; false
   // when something could not be saved.
-  bool SaveInstalledDeviceData();
+  [[nodiscard]] bool SaveInstalledDeviceData();
   void ShowWelcome();
   // The install of a "silentinstall" run: in the language asked for by
   // lang= (else the one the wizard would start in), the install worker

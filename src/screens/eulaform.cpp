@@ -117,10 +117,11 @@ void TFEULA::FormCreate() {
   skinPrevious_ = SkinPushButton(*bt_Previous, u"Previous.bmp");
   skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
   const String radio = SkinFile(u"Radio.bmp");
+  // Without its picture each radio button keeps its own look; nothing is reported.
   skinAgree_ = std::make_unique<TskinRadioButton>(*rb_AgreeEULA);
-  skinAgree_->LoadSkin(radio, &im_Background->Picture(), 5);
+  (void)skinAgree_->LoadSkin(radio, &im_Background->Picture(), 5);
   skinDisapprove_ = std::make_unique<TskinRadioButton>(*rb_DisapproveOfEULA);
-  skinDisapprove_->LoadSkin(radio, &im_Background->Picture(), 5);
+  (void)skinDisapprove_->LoadSkin(radio, &im_Background->Picture(), 5);
 }
 
 void TFEULA::LoadLicence() {

@@ -81,7 +81,8 @@ void TFFinish::FormCreate() {
   ck_StartProgram->GetFont().color = win::kClWhite;
   if (App->SetupValue(kKeyRegFolderName) == kProductTonalix) {
     const String vizo = SkinFile(u"Vizo.png");
-    if (!vizo.empty()) LoadPicture(*im_Vizo, vizo);
+    // A picture that cannot be read leaves im_Vizo empty; nothing is reported.
+    if (!vizo.empty()) (void)LoadPicture(*im_Vizo, vizo);
   }
 }
 
@@ -92,7 +93,8 @@ void TFFinish::FormActivate() {
   // which is in place only now.
   skinFinish_ = SkinPushButton(*bt_Finish, u"Finish.bmp");
   skinStart_ = std::make_unique<TskinCheckBox>(*ck_StartProgram);
-  skinStart_->LoadSkin(SkinFile(u"Check.bmp"), &im_Background->Picture(), 5, 0, 0);
+  // Without its picture the check box keeps its own look; nothing is reported.
+  (void)skinStart_->LoadSkin(SkinFile(u"Check.bmp"), &im_Background->Picture(), 5, 0, 0);
   ck_StartProgram->Repaint();
 }
 

@@ -59,6 +59,7 @@ void TFUninstallConfirm::FormActivate() {
   skinOK_ = SkinPushButton(*bt_OK, u"OK.bmp");
   skinCancel_ = SkinPushButton(*bt_Cancel, u"Cancel.bmp");
   skinDeleteUserLog_ = std::make_unique<TskinCheckBox>(*ck_DeleteUserLog);
-  skinDeleteUserLog_->LoadSkin(SkinFile(u"Check.bmp"), &im_Background->Picture(), 5, 0, 0);
+  // Without its picture the check box keeps its own look; nothing is reported.
+  (void)skinDeleteUserLog_->LoadSkin(SkinFile(u"Check.bmp"), &im_Background->Picture(), 5, 0, 0);
   ck_DeleteUserLog->Repaint();
 }

@@ -32,9 +32,9 @@ class TskinButton {
   // outline; installs the skin's window procedure the first time. A missing or
   // unreadable picture changes nothing and gives false: the button stays a
   // plain, visible button with its own caption.
-  bool LoadSkin(const String& path, int32_t alignment = skin::kAlignCentre,
-                const std::optional<ButtonCaptionColors>& colors = std::nullopt,
-                const TRect& captionRect = skin::kNoCaptionRect);
+  [[nodiscard]] bool LoadSkin(const String& path, int32_t alignment = skin::kAlignCentre,
+                              const std::optional<ButtonCaptionColors>& colors = std::nullopt,
+                              const TRect& captionRect = skin::kNoCaptionRect);
 
   // The button's window procedure while the skin is attached.
   void SkinWindowProc(win::Message& message);

@@ -231,7 +231,8 @@ TEST(StartUp, HandOverStopsTheProductAndItsUpdater) {
       // Only tidying up: that the hand-over left it running is checked above.
       (void)win::TerminateProcessById(ids[i], 7);
       uint32_t code = 0;
-      sim::WaitForProcess(ids[i], code);
+      // Reaps the ended program; its exit code is not looked at.
+      (void)sim::WaitForProcess(ids[i], code);
     }
   }
 }
@@ -251,7 +252,8 @@ TEST(StartUp, HandOverEndsTheSoundProductsLibraryWindow) {
   }
   EXPECT_TRUE(zxtest::WaitUntil([&] { return !Running(id); }, 5000));
   uint32_t code = 99;
-  sim::WaitForProcess(id, code);
+  // Reaps the ended program; its exit code is not looked at.
+  (void)sim::WaitForProcess(id, code);
 }
 
 }  // namespace

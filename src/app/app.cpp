@@ -114,7 +114,9 @@ TApp::TApp() {
         exeFolder + u"program files\\" + productFolder + u"\\ini\\AppConfig.ini";
     if (win::FileExists(appConfig)) {
       win::IniFile ini(appConfig);
-      if (ini.WriteString(u"SYSTEM", u"Language", languageSetting)) ini.UpdateFile();
+      // Nothing is reported when the package cannot be written to (read-only
+      // media): the install writes the language into the installed settings.
+      if (ini.WriteString(u"SYSTEM", u"Language", languageSetting)) (void)ini.UpdateFile();
     }
   }
 }

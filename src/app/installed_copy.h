@@ -25,7 +25,7 @@ struct InstalledCopy {
 // counter). False when the package names no usable product (no Setup.ini, an
 // empty product key, or a product folder that could lead outside its
 // folders): the caller reports error 101 and the checks stop there.
-bool RunInstalledCopyChecks(const TApp& app, InstalledCopy& found, const std::function<void()>& step);
+[[nodiscard]] bool RunInstalledCopyChecks(const TApp& app, InstalledCopy& found, const std::function<void()>& step);
 
 // The run state the version decision takes: 1 when no installed copy is in
 // the way, 2 when one of the same or an older version is installed (also when
@@ -39,8 +39,8 @@ String QuestionKey(const InstalledCopy& found);
 
 // Reads the product record for the uninstall run; `step` is called ten times
 // on success. False when the product key is empty or cannot be opened.
-bool ReadProductRecordForUninstall(const TApp& app, UninstallRecord& record,
-                                   const std::function<void()>& step);
+[[nodiscard]] bool ReadProductRecordForUninstall(const TApp& app, UninstallRecord& record,
+                                                 const std::function<void()>& step);
 
 // A string value of the product's entry in the list of installed programs
 // (HKEY_LOCAL_MACHINE, read-only); "" when the entry or value is missing.

@@ -58,7 +58,8 @@ String ParentKey(const String& key) {
 }
 
 void DeleteFileIfNamed(const String& path) {
-  if (!path.empty()) win::DeleteFile(path);
+  // A shortcut that cannot be deleted stays; the other traces go all the same.
+  if (!path.empty()) (void)win::DeleteFile(path);
 }
 
 // Steps 6, 7 and 9 share this: the old uninstaller is replaced by this
@@ -136,7 +137,9 @@ bool CopyLanguageFiles(const TApp& app, const String& destination) {
 
 bool PutSetupInPlaceOfOldUninstaller(const TApp& app, OlderCopyState& state) {
   UninstallRecord fresh;
-  ReadUninstallRecord(app.ProductKey(), fresh);
+  // A product key that cannot be opened leaves the record empty, and the empty
+  // folder below ends the step.
+  (void)ReadUninstallRecord(app.ProductKey(), fresh);
   const String folder = RecordFolderPart(fresh.uninstExeDir);
   // A record that names no uninstaller folder gives no place to copy to.
   if (folder.empty()) return false;
@@ -144,7 +147,8 @@ bool PutSetupInPlaceOfOldUninstaller(const TApp& app, OlderCopyState& state) {
   bool ok = true;
   const String self = win::ExecutablePath();
   const String target = folder + kReplacementUninstallerName;
-  win::CopyFile(self, target, false);
+  // Whether the copy arrived is judged by the file and its date stamp below.
+  (void)win::CopyFile(self, target, false);
   if (win::FileExists(target)) {
     // A complete copy keeps the original's last-write time.
     if (FileDateStamp(target) != FileDateStamp(self))
@@ -202,21 +206,25 @@ void RemoveOldTraces(const TApp& app, const UninstallRecord& record) {
 
   if (!record.linkProgramsExec.empty()) {
     const String folder = win::ExtractFileDir(record.linkProgramsExec);
-    if (BelowCommonPrograms(folder)) win::RemoveDirectory(folder);  // only when empty
+    // Removed only when empty: a folder that still holds something stays.
+    if (BelowCommonPrograms(folder)) (void)win::RemoveDirectory(folder);
     const String parent = win::ExtractFileDir(folder);
+    // A parent that cannot be removed stays; nothing is reported.
     if (BelowCommonPrograms(parent) && win::DirectoryExists(parent) && CountFolderEntries(parent) <= 0)
-      win::RemoveDirectory(parent);
+      (void)win::RemoveDirectory(parent);
   }
   win::SHChangeNotify(win::kShcneAssocChanged, win::kShcnfIdList);
 
   if (win::ExcludeTrailingBackslash(record.key).empty()) return;
   win::Registry registry(win::kKeyWrite);
   registry.SetRootKey(win::RootKey::LocalMachine);
-  registry.DeleteKey(record.key);  // only when it has no sub-keys
+  // Deleted only when it has no sub-keys; a key that stays is not reported.
+  (void)registry.DeleteKey(record.key);
   const String publisher = ParentKey(record.key);
   if (!publisher.empty() && registry.OpenKey(publisher, false) && !registry.HasSubKeys()) {
     registry.CloseKey();
-    registry.DeleteKey(publisher);
+    // A publisher key that cannot be deleted stays; nothing is reported.
+    (void)registry.DeleteKey(publisher);
   }
   registry.CloseKey();
 }
@@ -241,7 +249,8 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
   if (registryName == kProductTonalix && old)
     RunReplacementInstead(app, state, command, showMessage, kTonalixCopyFailed);
   if (registryName == kProductMouse && old) {
-    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    // An unreadable record leaves the product empty, which matches no generation below.
+    (void)ReadOlderCopyRecord(app, publisher, registryName, state.record);
     const String& product = state.record.product;
     if (product == kMouseGeneration6) {
       RunReplacementInstead(app, state, command, showMessage, kMouseCopyFailed);
@@ -251,11 +260,13 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
       runOld = false;
     }
   } else if (registryName == kProductMouse && installedVersion > kPatchAfter && installedVersion < kPatchBefore) {
-    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    // An unreadable record leaves the product empty: nothing is patched.
+    (void)ReadOlderCopyRecord(app, publisher, registryName, state.record);
     if (state.record.product == kMouseGeneration6) PatchOldUninstallerTexts(state.record, installedVersion, showMessage);
   }
   if (registryName == kProductKeyboard && old) {
-    ReadOlderCopyRecord(app, publisher, registryName, state.record);
+    // An unreadable record leaves the product empty, which matches no generation below.
+    (void)ReadOlderCopyRecord(app, publisher, registryName, state.record);
     if (state.record.product == kKeyboardGeneration2) {
       RunReplacementInstead(app, state, command, showMessage, kKeyboardCopyFailed);
     } else if (state.record.product == kKeyboardGeneration1 &&
@@ -268,8 +279,9 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
   if (runOld) {
     command = win::ReplaceAll(command, kUninstallWord,
                               how == OldUninstallerRun::kSilent ? kSilentUninstallWord : kUninstallAnywayWord);
-    // A failure to start is not reported: the entry then stays, and that is.
-    RunAndWait(command, win::kCreateNewConsole);
+    // A failure to start is not reported: the entry then stays, and the check
+    // below ends the program with error 502.
+    (void)RunAndWait(command, win::kCreateNewConsole);
     if (!ReadUninstallEntryValue(app, kValueUninstallString).empty()) return ReplaceOutcome::kStillInstalled;
   }
   return ReplaceOutcome::kRemoved;

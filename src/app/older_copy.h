@@ -58,10 +58,10 @@ ReplaceOutcome ReplaceOlderCopy(const TApp& app, const String& installedVersion,
                                 OldUninstallerRun how = OldUninstallerRun::kWithScreens);
 
 // The pieces, for tests.
-bool ReadOlderCopyRecord(const TApp& app, const String& publisher, const String& registryName,
-                         UninstallRecord& record);
-bool CopyLanguageFiles(const TApp& app, const String& destination);
-bool PutSetupInPlaceOfOldUninstaller(const TApp& app, OlderCopyState& state);
+[[nodiscard]] bool ReadOlderCopyRecord(const TApp& app, const String& publisher, const String& registryName,
+                                       UninstallRecord& record);
+[[nodiscard]] bool CopyLanguageFiles(const TApp& app, const String& destination);
+[[nodiscard]] bool PutSetupInPlaceOfOldUninstaller(const TApp& app, OlderCopyState& state);
 void PatchOldUninstallerTexts(const UninstallRecord& record, const String& installedVersion,
                               const ShowMessageFn& showMessage);
 void RemoveOldTraces(const TApp& app, const UninstallRecord& record);

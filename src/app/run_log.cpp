@@ -55,7 +55,7 @@ void RunLog::Write(StringView text) {
   }
   bytes_ += win::ToUtf8(line) + "\r\n";
   // A failed write keeps the text; the next line tries again.
-  win::WriteFileBytes(path_, bytes_);
+  (void)win::WriteFileBytes(path_, bytes_);
 }
 
 void RunOutcome::Fail(ExitCode code) {

@@ -29,7 +29,7 @@ class RunLog {
  public:
   // Starts the file at path (created or emptied, with the byte-order mark);
   // false, and nothing is logged, when it cannot be written.
-  bool Open(const String& path);
+  [[nodiscard]] bool Open(const String& path);
   bool IsOpen() const;
   String Path() const;
   // One line; nothing when no file is open.

@@ -28,5 +28,5 @@ struct UninstallRecord {
 // after each value read except the manual shortcut's (ten times), for the
 // start-up screen's counter. False, with the record untouched, when the key is
 // empty or cannot be opened.
-bool ReadUninstallRecord(const String& productKey, UninstallRecord& record,
-                         const std::function<void()>& afterRead = {});
+[[nodiscard]] bool ReadUninstallRecord(const String& productKey, UninstallRecord& record,
+                                       const std::function<void()>& afterRead = {});

@@ -22,8 +22,8 @@ void BackupDeviceData(const InstallContext& ctx);
 // to save or everything was saved; false when a file could not be saved or a
 // folder on either side is a junction or symbolic link. A save that failed
 // leaves no part of itself in a templates folder that was empty before.
-bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const String& productFolder,
-                                 const String& device);
+[[nodiscard]] bool SaveInstalledCopyDeviceData(TApp& app, const String& installRoot, const String& productFolder,
+                                               const String& device);
 
 // Step 3 of the run: copies the backup into the new device data folder without
 // replacing what the new version installed (and without any "DefaultLog"

@@ -17,7 +17,8 @@ enum class Tools { kNone, kCacls, kIcacls };
 
 Tools ToolsOfThisSystem() {
   win::OsVersion version;
-  win::GetVersionEx(version);  // a failed call leaves the major version 0
+  // A failed call leaves the major version 0: no rights tool is run.
+  (void)win::GetVersionEx(version);
   if (version.major == 5) return Tools::kCacls;
   if (version.major == 6 || version.major == 10) return Tools::kIcacls;
   return Tools::kNone;
@@ -26,7 +27,9 @@ Tools ToolsOfThisSystem() {
 void Run(StringView commandTemplate, const String& folder, bool needsEveryone) {
   // The account name is looked up right before the command that needs it.
   const String everyone = needsEveryone ? win::EveryoneAccountName() : String();
-  RunAndWait(FormatRightsCommand(commandTemplate, folder, everyone), win::kCreateNoWindow);
+  // Nothing is reported: a tool that cannot be started leaves the rights as
+  // they were, and the sequence goes on with the next command.
+  (void)RunAndWait(FormatRightsCommand(commandTemplate, folder, everyone), win::kCreateNoWindow);
 }
 
 // Runs the commands on folder in order; false at the first one that could not
@@ -143,7 +146,8 @@ bool MakeDataFolderAdministratorsOwn(const TApp& app, String& errorText) {
       {uninst, {kIcaclsOwnerAdministrators, kIcaclsResetFolder}, true},
   };
   for (const Level& level : levels) {
-    if (!win::DirectoryExists(level.folder)) win::CreateDirectory(level.folder);
+    // A folder that cannot be made fails its first rights command, which reports it.
+    if (!win::DirectoryExists(level.folder)) (void)win::CreateDirectory(level.folder);
     bool done = RunAll(level.commands, level.folder);
     if (done && level.wholeTree) {
       RemoveLinksInTree(level.folder);

@@ -49,7 +49,7 @@ inline constexpr char16_t kIcaclsGrantUsersReadRun[] = u"icacls.exe \"{F}\" /gra
 // would run. Nothing is done through a junction or symbolic link. False, with
 // a text naming the folder, when a folder is a link or a command failed. On
 // systems without icacls nothing is run and the result is true.
-bool MakeDataFolderAdministratorsOwn(const TApp& app, String& errorText);
+[[nodiscard]] bool MakeDataFolderAdministratorsOwn(const TApp& app, String& errorText);
 
 // Fills a command line template: every "{F}" and "{E}" in one pass, so a folder
 // name that itself holds such a token stays as it is.

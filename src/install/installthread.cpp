@@ -84,7 +84,9 @@ void TInstallThread::Run() {
     outputs_.TerminateApplication();
     return;
   }
-  win::PostMessage(outputs_.window, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0);
+  // A post fails only without a screen or once its window is gone: then nobody
+  // waits for the message.
+  (void)win::PostMessage(outputs_.window, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0);
 }
 
 void TInstallThread::EndRunAfterFailure(const String& errorText) {

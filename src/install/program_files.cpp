@@ -29,12 +29,14 @@ void WriteLanguage(const String& file, StringView section, StringView key, const
   if (!win::FileExists(file)) return;
   win::PausePoint();
   win::IniFile ini(file);
-  if (ini.WriteString(section, key, language)) ini.UpdateFile();
+  // Nothing is reported: a settings file that cannot be written keeps its language.
+  if (ini.WriteString(section, key, language)) (void)ini.UpdateFile();
 }
 
 void CreateFolderIfMissing(const String& folder) {
   win::PausePoint();
-  if (!win::DirectoryExists(folder)) win::CreateDirectory(folder);
+  // A folder that cannot be made shows as the files that could not be copied into it.
+  if (!win::DirectoryExists(folder)) (void)win::CreateDirectory(folder);
 }
 
 }  // namespace

@@ -34,17 +34,20 @@ class WritableKey {
   void Write(const String& name, const String& value) {
     win::PausePoint();
     if (registry_.KeyExists(name)) return;
-    registry_.WriteString(name, value);
+    // A failed write leaves that value out; nothing is reported.
+    (void)registry_.WriteString(name, value);
   }
   void Write(const String& name, uint32_t value) {
     win::PausePoint();
     if (registry_.KeyExists(name)) return;
-    registry_.WriteInteger(name, value);
+    // A failed write leaves that value out; nothing is reported.
+    (void)registry_.WriteInteger(name, value);
   }
   bool SubKeyExists(const String& name) { return registry_.KeyExists(name); }
   void WriteAlways(const String& name, const String& value) {
     win::PausePoint();
-    registry_.WriteString(name, value);
+    // A failed write leaves that value out; nothing is reported.
+    (void)registry_.WriteString(name, value);
   }
 
  private:

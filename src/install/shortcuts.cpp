@@ -26,7 +26,9 @@ void AddFolder(String& folder, const String& name) {
   if (name.empty()) return;
   folder += u"\\" + name;
   win::PausePoint();
-  win::CreateDirectory(folder);  // one level; an existing folder is fine
+  // One level; an existing folder is fine, and one that cannot be made makes
+  // the saves into it fail, which is not reported either.
+  (void)win::CreateDirectory(folder);
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ String LanguageSource(const InstallContext& ctx) {
 bool EnsureFolder(const String& folder) {
   for (int attempt = 0; attempt < kCreateAttempts && !win::DirectoryExists(folder); ++attempt) {
     win::PausePoint();
-    win::CreateDirectory(folder);
+    // Whether it worked is what the loop and the result look at.
+    (void)win::CreateDirectory(folder);
   }
   return win::DirectoryExists(folder);
 }
@@ -79,5 +80,7 @@ void WriteUninstallerLanguage(const InstallContext& ctx) {
   if (!win::FileExists(settings)) return;
   win::PausePoint();
   win::IniFile ini(settings);
-  if (ini.WriteString(kSpecifyLangSection, kLanguageKey, ctx.app.languageName)) ini.UpdateFile();
+  // Nothing is reported: an uninstaller whose Settings.ini keeps its language
+  // starts in that one.
+  if (ini.WriteString(kSpecifyLangSection, kLanguageKey, ctx.app.languageName)) (void)ini.UpdateFile();
 }

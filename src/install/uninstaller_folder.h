@@ -12,7 +12,7 @@ struct UninstallerFolderResult {
 
 // Stage S6: empties and fills the uninstaller folder; sets the application
 // object's uninstaller executable path.
-UninstallerFolderResult BuildUninstallerFolder(const InstallContext& ctx);
+[[nodiscard]] UninstallerFolderResult BuildUninstallerFolder(const InstallContext& ctx);
 
 // Stage S11: the chosen language into the copy's Settings.ini, so the
 // uninstaller starts in it.

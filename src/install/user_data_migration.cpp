@@ -91,14 +91,17 @@ void CopyUserLogs(const String& oldProgram, const String& newProgram, const Inst
   const String target = newProgram + kUserLog;
   if (!FolderUsable(ctx.app, oldLogs) || !FolderUsable(ctx.app, target)) return;
   win::PausePoint();
-  if (!win::DirectoryExists(target)) win::CreateDirectory(target);
+  // A folder that cannot be made takes no logs; nothing is reported.
+  if (!win::DirectoryExists(target)) (void)win::CreateDirectory(target);
   CopyFolderTree(oldLogs, target, nullptr, true, u"", nullptr);
   ApplyFolderRights(FolderRightsVariant::kWithProgress, target, ctx);
 }
 
 void WriteMarker(const String& marker) {
   win::PausePoint();
-  win::WriteFileBytes(marker, std::string());  // an empty text list saved as a file
+  // An empty text list saved as a file. Nothing is reported when it cannot be
+  // written: a later install carries over again, which only fills in what is missing.
+  (void)win::WriteFileBytes(marker, std::string());
 }
 
 void Migrate(const InstallContext& ctx, const Migration& m) {

@@ -50,15 +50,15 @@ void SetLastError(uint32_t code);
 // "The file exists." for 80. Never empty.
 String SysErrorMessage(uint32_t code);
 
-bool CopyFile(const String& existing, const String& target, bool failIfExists);
+[[nodiscard]] bool CopyFile(const String& existing, const String& target, bool failIfExists);
 uint32_t GetFileAttributes(const String& path);  // kInvalidFileAttributes on failure
-bool SetFileAttributes(const String& path, uint32_t attributes);
-bool DeleteFile(const String& path);
-bool CreateDirectory(const String& path);  // one level
-bool RemoveDirectory(const String& path);  // only an empty folder; a link is removed itself
+[[nodiscard]] bool SetFileAttributes(const String& path, uint32_t attributes);
+[[nodiscard]] bool DeleteFile(const String& path);
+[[nodiscard]] bool CreateDirectory(const String& path);  // one level
+[[nodiscard]] bool RemoveDirectory(const String& path);  // only an empty folder; a link is removed itself
 // Renames a file or folder (MoveFileW): fails with kErrorAlreadyExists when
 // newName exists. A running program's file may be renamed.
-bool MoveFile(const String& existing, const String& newName);
+[[nodiscard]] bool MoveFile(const String& existing, const String& newName);
 bool FileExists(const String& path);       // an existing file (not a folder)
 bool DirectoryExists(const String& path);  // an existing folder (a link to one counts)
 
@@ -68,7 +68,7 @@ struct SystemTime {
 };
 // Last-write time of a file opened for reading with read sharing, converted to
 // UTC system time (CreateFileW + GetFileTime + FileTimeToSystemTime).
-bool GetFileLastWriteTime(const String& path, SystemTime& time);
+[[nodiscard]] bool GetFileLastWriteTime(const String& path, SystemTime& time);
 // The local date and time now (GetLocalTime).
 SystemTime GetLocalTime();
 // The account's folder for temporary files, with a trailing "\" (GetTempPathW:
@@ -77,8 +77,8 @@ String TempFolder();
 
 // Whole-file helpers for the program's own small files (ini files, logs,
 // markers). Write creates or truncates the file.
-bool ReadFileBytes(const String& path, std::string& bytes);
-bool WriteFileBytes(const String& path, const std::string& bytes);
+[[nodiscard]] bool ReadFileBytes(const String& path, std::string& bytes);
+[[nodiscard]] bool WriteFileBytes(const String& path, const std::string& bytes);
 
 // FindFirstFileW / FindNextFileW over a pattern such as "C:\X\*.*": every
 // entry including "." and ".." (where the platform lists them), hidden and
@@ -97,8 +97,8 @@ class FindFile {
   FindFile(const FindFile&) = delete;
   FindFile& operator=(const FindFile&) = delete;
 
-  bool First(const String& pattern, FindData& data);
-  bool Next(FindData& data);
+  [[nodiscard]] bool First(const String& pattern, FindData& data);
+  [[nodiscard]] bool Next(FindData& data);
   void Close();
 
  private:

@@ -70,7 +70,7 @@ class MemIniFile {
   MemIniFile& operator=(const MemIniFile&) = delete;
 
   // Replaces the contents by a file's; false (store empty) when it cannot be read.
-  bool LoadFromFile(const String& fileName);
+  [[nodiscard]] bool LoadFromFile(const String& fileName);
   // Replaces the contents by ini text parsed with the reading rules.
   void LoadFromText(StringView text);
   void Clear();
@@ -136,10 +136,10 @@ class IniFile {
   // read as a comment (";key") or a section header ("[key=value]"), the text cannot
   // be stored in the file's encoding, or an existing file could not be read
   // (so it is never overwritten with this one value alone).
-  bool WriteString(StringView section, StringView key, StringView value);
+  [[nodiscard]] bool WriteString(StringView section, StringView key, StringView value);
   // Writes pending changes to disk; true when nothing is pending or the file was
   // written.
-  bool UpdateFile();
+  [[nodiscard]] bool UpdateFile();
 
  private:
   struct Line {

@@ -90,7 +90,8 @@ StringList SplitLines(StringView text) {
 
 MemIniFile::MemIniFile() = default;
 
-MemIniFile::MemIniFile(const String& fileName) { LoadFromFile(fileName); }
+// A missing or unreadable file gives an empty store.
+MemIniFile::MemIniFile(const String& fileName) { (void)LoadFromFile(fileName); }
 
 MemIniFile::~MemIniFile() = default;
 

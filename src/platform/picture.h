@@ -13,24 +13,24 @@ namespace win {
 // A Windows bitmap file's bytes (BITMAPFILEHEADER + BITMAPINFOHEADER or a
 // later header; uncompressed 8, 24 or 32 bits, or 8 bits with BI_RLE8 not
 // supported). An alpha byte of a 32-bit file is ignored.
-bool DecodeBmp(const std::string& bytes, Bitmap& picture, std::string& error);
+[[nodiscard]] bool DecodeBmp(const std::string& bytes, Bitmap& picture, std::string& error);
 // A PNG file's bytes (the backend's decoder: libpng on the host, WIC on
 // Windows). The alpha channel is dropped: only the colour counts.
-bool DecodePng(const std::string& bytes, Bitmap& picture, std::string& error);
+[[nodiscard]] bool DecodePng(const std::string& bytes, Bitmap& picture, std::string& error);
 // Picks the decoder by the file's signature ("BM" or the PNG signature).
-bool DecodePicture(const std::string& bytes, Bitmap& picture, std::string& error);
+[[nodiscard]] bool DecodePicture(const std::string& bytes, Bitmap& picture, std::string& error);
 
 // Reads a picture file at a Windows path. False (picture unchanged) when the
 // file is missing or unreadable or its contents are not a picture.
-bool LoadBmpFile(const String& path, Bitmap& picture);
-bool LoadPngFile(const String& path, Bitmap& picture);
+[[nodiscard]] bool LoadBmpFile(const String& path, Bitmap& picture);
+[[nodiscard]] bool LoadPngFile(const String& path, Bitmap& picture);
 // A ".png" file (any letter case) as PNG, any other by its contents.
-bool LoadPictureFile(const String& path, Bitmap& picture);
+[[nodiscard]] bool LoadPictureFile(const String& path, Bitmap& picture);
 
 // 24-bit bottom-up BMP bytes of a picture (for tests and tools).
 std::string EncodeBmp(const Bitmap& picture);
 // Saves a picture as PNG at a path of the machine the program runs on (a
 // host path on the simulated machine: snapshots for people to look at).
-bool SavePng(const Bitmap& picture, const std::string& nativePath);
+[[nodiscard]] bool SavePng(const Bitmap& picture, const std::string& nativePath);
 
 }  // namespace win

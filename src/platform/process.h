@@ -20,18 +20,18 @@ constexpr uint32_t kCreateNoWindow = 0x08000000;
 // line, then WaitForSingleObject(INFINITE). False, with GetLastError set, when
 // the process could not be started. exitCode, when given, receives the
 // process's exit code (GetExitCodeProcess).
-bool CreateProcessAndWait(const String& commandLine, uint32_t creationFlags, uint32_t* exitCode = nullptr);
+[[nodiscard]] bool CreateProcessAndWait(const String& commandLine, uint32_t creationFlags, uint32_t* exitCode = nullptr);
 // Starts without waiting (tests, the machine tool); process id or 0.
-uint32_t CreateProcessNoWait(const String& commandLine, uint32_t creationFlags);
+[[nodiscard]] uint32_t CreateProcessNoWait(const String& commandLine, uint32_t creationFlags);
 
 struct ProcessEntry {
   uint32_t processId = 0;
   String exeFile;  // the bare executable file name, as Toolhelp reports it
 };
 // CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS) walked with Process32FirstW/NextW.
-bool SnapshotProcesses(std::vector<ProcessEntry>& processes);
+[[nodiscard]] bool SnapshotProcesses(std::vector<ProcessEntry>& processes);
 // OpenProcess(access) + TerminateProcess(exitCode) + CloseHandle.
-bool TerminateProcessById(uint32_t processId, uint32_t exitCode);
+[[nodiscard]] bool TerminateProcessById(uint32_t processId, uint32_t exitCode);
 uint32_t GetCurrentProcessId();
 
 using WindowHandle = uintptr_t;  // 0 is no window
@@ -40,7 +40,7 @@ constexpr uint32_t kWmUser = 0x0400;
 
 WindowHandle FindWindow(const String& title);  // FindWindowW(nullptr, title)
 WindowHandle GetDesktopWindow();
-bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+[[nodiscard]] bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 uint32_t GetWindowThreadProcessId(WindowHandle window);  // the owning process id, 0 if none
 // Same number for the same name for the life of the machine's session.
 uint32_t RegisterWindowMessage(const String& name);

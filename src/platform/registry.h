@@ -31,19 +31,19 @@ class Registry {
   // Key paths are relative to the root key (a leading "\" is accepted and
   // ignored, so is a trailing one). The empty path opens the root itself, where
   // value writes are refused.
-  bool OpenKey(const String& key, bool canCreate);
-  bool OpenKeyReadOnly(const String& key);
+  [[nodiscard]] bool OpenKey(const String& key, bool canCreate);
+  [[nodiscard]] bool OpenKeyReadOnly(const String& key);
   void CloseKey();
   bool HasOpenKey() const;
   String CurrentPath() const;
 
   // Values of the open key. ReadString of an absent value gives "".
   String ReadString(const String& name);
-  bool WriteString(const String& name, const String& value);
+  [[nodiscard]] bool WriteString(const String& name, const String& value);
   // A REG_DWORD value (the toolkit's WriteInteger).
-  bool WriteInteger(const String& name, uint32_t value);
+  [[nodiscard]] bool WriteInteger(const String& name, uint32_t value);
   bool ValueExists(const String& name);
-  bool DeleteValue(const String& name);
+  [[nodiscard]] bool DeleteValue(const String& name);
   StringList GetValueNames();
 
   // Sub-keys: relative to the open key, or to the root when none is open.
@@ -52,7 +52,7 @@ class Registry {
   StringList GetKeyNames();
   // Deletes the key only when it has no sub-keys (RegDeleteKeyW semantics);
   // the root and the empty name are never deleted.
-  bool DeleteKey(const String& key);
+  [[nodiscard]] bool DeleteKey(const String& key);
 
  private:
   struct Impl;

@@ -36,7 +36,7 @@ void SHChangeNotify(uint32_t eventId, uint32_t flags);
 constexpr int kSwShowNormal = 1;
 // ShellExecuteW(no window, "open", file, parameters, no folder, show).
 // True when the system started it (result > 32).
-bool ShellExecuteOpen(const String& file, const String& parameters, int show);
+[[nodiscard]] bool ShellExecuteOpen(const String& file, const String& parameters, int show);
 
 // COM shell link object (CLSID_ShellLink with IShellLinkW and IPersistFile).
 // Create() is CoInitialize + CoCreateInstance; false when no object exists.
@@ -47,13 +47,13 @@ class ShellLink {
   ShellLink(const ShellLink&) = delete;
   ShellLink& operator=(const ShellLink&) = delete;
 
-  bool Create();
+  [[nodiscard]] bool Create();
   void SetPath(const String& target);
   void SetDescription(const String& description);
   void SetWorkingDirectory(const String& folder);
   void SetIconLocation(const String& icon, int index);
   void SetArguments(const String& arguments);
-  bool Save(const String& linkFile);  // IPersistFile::Save(remember = true)
+  [[nodiscard]] bool Save(const String& linkFile);  // IPersistFile::Save(remember = true)
 
  private:
   struct Impl;
@@ -65,6 +65,6 @@ struct ShellLinkInfo {
   String target, arguments, workingDirectory, description, iconLocation;
   int iconIndex = 0;
 };
-bool ReadShellLink(const String& linkFile, ShellLinkInfo& info);
+[[nodiscard]] bool ReadShellLink(const String& linkFile, ShellLinkInfo& info);
 
 }  // namespace win

@@ -20,7 +20,7 @@ struct OsVersion {
   uint32_t minor = 0;
   uint32_t build = 0;
 };
-bool GetVersionEx(OsVersion& version);
+[[nodiscard]] bool GetVersionEx(OsVersion& version);
 
 // The local account name of the well-known SID "S-1-1-0" (ConvertStringSidToSidW
 // + LookupAccountSidW); "" when the lookup fails.

@@ -627,8 +627,8 @@ class RichEdit : public Control {
   // Rich text as bytes ("{\rtf..."), or UTF-16LE rich text with or without
   // a byte-order mark; anything that is not rich text is taken as plain
   // text. False (and the view empty) when nothing could be read.
-  bool LoadFromBytes(const std::string& bytes);
-  bool LoadFromFile(const String& path);
+  [[nodiscard]] bool LoadFromBytes(const std::string& bytes);
+  [[nodiscard]] bool LoadFromFile(const String& path);
   const String& Text() const { return text_; }
   void SetText(StringView text);
   // The rich text loaded (8-bit, characters beyond ASCII as \u escapes);
@@ -636,7 +636,7 @@ class RichEdit : public Control {
   const std::string& RichText() const { return rtf_; }
   // Prints the text as one job with the given title through the system's
   // printer; false when no printer took it.
-  bool Print(StringView jobTitle);
+  [[nodiscard]] bool Print(StringView jobTitle);
   bool TabStop() const override { return true; }
 
   // The first line in view, the number of lines and how many fit in view.
@@ -901,7 +901,7 @@ class Application {
 
   // PostMessage / RegisterWindowMessage of the platform (process.h); posts
   // to this program's own windows are queued here, in order.
-  bool PostMessage(WindowHandle window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
+  [[nodiscard]] bool PostMessage(WindowHandle window, uint32_t msg, uintptr_t wParam, intptr_t lParam);
   uint32_t RegisterWindowMessage(StringView name);
   // Runs a function on the user-interface thread, in order with posted
   // messages (used by workers' progress adapters); any thread may call it.

@@ -33,10 +33,10 @@ void DrawFontText(Bitmap& target, const Rect& clip, int32_t x, int32_t y, const 
 // Decodes a PNG file's bytes into a 24-bit picture (the alpha channel is
 // dropped, as a conversion to a plain bitmap does). False with a short
 // reason for anything that is not a complete PNG picture.
-bool DecodePng(const std::string& bytes, Bitmap& picture, std::string& error);
+[[nodiscard]] bool DecodePng(const std::string& bytes, Bitmap& picture, std::string& error);
 // Writes a picture as a PNG file at a path of the machine running the
 // program (a host path on the simulated machine). False on failure.
-bool SavePngFile(const Bitmap& picture, const std::string& nativePath);
+[[nodiscard]] bool SavePngFile(const Bitmap& picture, const std::string& nativePath);
 
 // ---- windows
 // Gives a new control its window; returns the handle (never 0).
@@ -85,6 +85,6 @@ int ShowMessageBox(Application& application, WindowHandle owner, StringView text
 // The printer choice, modal; true when confirmed.
 bool RunPrintDialog(Application& application, PrintDialog& dialog, Form* owner);
 // One print job of plain text under a title; false when nothing printed.
-bool PrintText(StringView jobTitle, StringView text);
+[[nodiscard]] bool PrintText(StringView jobTitle, StringView text);
 
 }  // namespace win::backend

@@ -26,7 +26,8 @@ TFAsk::TFAsk(win::Component* owner) : TWizardForm(owner, u"TFAsk", u"FAsk") {
   bt_OK->SetCaption(u"");
   bt_Cancel->SetCaption(u"");
   const String mark = SkinFile(kExclamationMarkPicture);
-  if (!mark.empty() && win::FileExists(mark)) LoadPicture(*im_Mark, mark);
+  // A picture that cannot be read leaves the mark empty; nothing is reported.
+  if (!mark.empty() && win::FileExists(mark)) (void)LoadPicture(*im_Mark, mark);
   LoadBannerAndLogo();
 }
 

@@ -118,16 +118,19 @@ void TFEULA::FormCreate() {
   skinPrevious_ = SkinPushButton(*bt_Previous, kPreviousPicture);
   skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
   const String radio = SkinFile(kRadioPicture);
+  // Without its picture each radio button keeps its own look; nothing is reported.
   skinAgree_ = std::make_unique<TskinRadioButton>(*rb_AgreeEULA);
-  skinAgree_->LoadSkin(radio, &im_Background->Picture(), 5);
+  (void)skinAgree_->LoadSkin(radio, &im_Background->Picture(), 5);
   skinDisapprove_ = std::make_unique<TskinRadioButton>(*rb_DisapproveOfEULA);
-  skinDisapprove_->LoadSkin(radio, &im_Background->Picture(), 5);
+  (void)skinDisapprove_->LoadSkin(radio, &im_Background->Picture(), 5);
 }
 
 void TFEULA::LoadLicence() {
   const String path = LicenceFilePath(App->languageName);
   re_EULA->Clear();
-  if (!path.empty() && win::FileExists(path)) re_EULA->LoadFromFile(path);
+  // A licence file that cannot be read leaves the view empty; the player can
+  // still agree and go on.
+  if (!path.empty() && win::FileExists(path)) (void)re_EULA->LoadFromFile(path);
 }
 
 void TFEULA::rb_AgreeEULAClick() {
@@ -140,7 +143,8 @@ void TFEULA::rb_AgreeEULAClick() {
 void TFEULA::bt_PrintEULAClick() {
   PrintDialog1->options = 0;
   PrintDialog1->printRangeAll = true;
-  if (PrintDialog1->Execute(this)) re_EULA->Print(kLicencePrintTitle);
+  // A job that no printer took is not reported: the screen has no message for it.
+  if (PrintDialog1->Execute(this)) (void)re_EULA->Print(kLicencePrintTitle);
 }
 
 bool TFEULA::ScreenMessage(win::Message& message) {

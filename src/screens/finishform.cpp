@@ -88,7 +88,8 @@ void TFFinish::FormCreate() {
   ck_StartProgram->GetFont().color = win::kClWhite;
   if (App->SetupValue(kKeyRegFolderName) == kProductTonalix) {
     const String vizo = SkinFile(kVizoPicture);
-    if (!vizo.empty()) LoadPicture(*im_Vizo, vizo);
+    // A picture that cannot be read leaves im_Vizo empty; nothing is reported.
+    if (!vizo.empty()) (void)LoadPicture(*im_Vizo, vizo);
   }
 }
 
@@ -99,7 +100,8 @@ void TFFinish::FormActivate() {
   // which is in place only now.
   skinFinish_ = SkinPushButton(*bt_Finish, kFinishPicture);
   skinStart_ = std::make_unique<TskinCheckBox>(*ck_StartProgram);
-  skinStart_->LoadSkin(SkinFile(kCheckPicture), &im_Background->Picture(), 5, 0, 0);
+  // Without its picture the check box keeps its own look; nothing is reported.
+  (void)skinStart_->LoadSkin(SkinFile(kCheckPicture), &im_Background->Picture(), 5, 0, 0);
   ck_StartProgram->Repaint();
 }
 
@@ -140,13 +142,15 @@ void TFFinish::WriteInstallRecords() {
   const auto setup = OpenSetupFile();
   const String programData = SetupFileValue(setup.get(), kKeyProgramData);
   const String log = App->programFolder + u"\\" + kInstalledLogName;
-  if (win::WriteFileBytes(log, std::string())) win::SetFileAttributes(log, win::kFileAttributeNormal);
+  // Installed.log is an empty marker: a failed write or attribute change is not reported.
+  if (win::WriteFileBytes(log, std::string())) (void)win::SetFileAttributes(log, win::kFileAttributeNormal);
 
   if (!SeriesScreenEnabled()) return;
   const String project = App->programFolder + u"\\" + programData + u"Project.ini";
   if (!win::FileExists(project)) return;
   win::IniFile ini(project);
-  if (ini.WriteString(u"Project", u"SeriesType", SeriesCode(App->seriesIndex))) ini.UpdateFile();
+  // A project file that cannot be written keeps its series; nothing is reported.
+  if (ini.WriteString(u"Project", u"SeriesType", SeriesCode(App->seriesIndex))) (void)ini.UpdateFile();
 }
 
 void TFFinish::bt_FinishClick() {
@@ -159,7 +163,8 @@ void TFFinish::bt_FinishClick() {
     const bool direct = (version.major == 5 && version.minor == 0) || registryName == kProductTonalix;
     const String file = direct ? win::IncludeTrailingBackslash(App->programFolder) + program
                                : App->programFolder + u"\\" + kCompanionLauncher;
-    win::ShellExecuteOpen(file, program, win::kSwShowNormal);
+    // A failure to start the program is not reported; the program ends anyway.
+    (void)win::ShellExecuteOpen(file, program, win::kSwShowNormal);
   }
   EndProgram();
 }

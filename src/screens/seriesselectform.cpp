@@ -98,16 +98,19 @@ void TFSeriesSelect::FormCreate() {
   skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
   // The radio buttons copy what lies behind them from the background picture,
   // so it is loaded now; the window takes its outline on first activation.
-  LoadPicture(*im_Background, SkinFile(kBackgroundPicture));
+  // A background that cannot be read leaves the screen as designed.
+  (void)LoadPicture(*im_Background, SkinFile(kBackgroundPicture));
   const String radio = SkinFile(kRadioPicture);
   for (int i = 0; i < kSeriesCount; ++i) {
     auto& skin = skinSeries_[static_cast<size_t>(i)];
     skin = std::make_unique<TskinRadioButton>(*rb_Series[static_cast<size_t>(i)]);
-    skin->LoadSkin(radio, &im_Background->Picture(), 0);
+    // Without its picture a radio button keeps its own look; nothing is reported.
+    (void)skin->LoadSkin(radio, &im_Background->Picture(), 0);
   }
   for (int i = 0; i < kSeriesCount; ++i) {
     const String picture = SkinFile(kSeriesPictures.prefix + SeriesCode(i) + kSeriesPictures.suffix);
-    if (!picture.empty() && win::FileExists(picture)) LoadPicture(*im_Series[static_cast<size_t>(i)], picture);
+    // A series picture that cannot be read leaves its place empty; nothing is reported.
+    if (!picture.empty() && win::FileExists(picture)) (void)LoadPicture(*im_Series[static_cast<size_t>(i)], picture);
   }
   const int index = App->seriesIndex;
   const int initial = index == 0 || index == 1 || index == 2 || index == 4 ? index : kDefaultSeries;

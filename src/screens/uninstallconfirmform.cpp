@@ -61,6 +61,7 @@ void TFUninstallConfirm::FormActivate() {
   skinOK_ = SkinPushButton(*bt_OK, kOKPicture);
   skinCancel_ = SkinPushButton(*bt_Cancel, kCancelPicture);
   skinDeleteUserLog_ = std::make_unique<TskinCheckBox>(*ck_DeleteUserLog);
-  skinDeleteUserLog_->LoadSkin(SkinFile(kCheckPicture), &im_Background->Picture(), 5, 0, 0);
+  // Without its picture the check box keeps its own look; nothing is reported.
+  (void)skinDeleteUserLog_->LoadSkin(SkinFile(kCheckPicture), &im_Background->Picture(), 5, 0, 0);
   ck_DeleteUserLog->Repaint();
 }

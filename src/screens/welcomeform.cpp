@@ -361,7 +361,8 @@ void TFWelcome::bt_NextClick() {
     win::Application& application = win::GetApplication();
     for (win::Form* screen : std::initializer_list<win::Form*>{FAskInstall, FCancelConfirm, FCancel, FEULA, FFinish,
                                                                 FInstall, FSeriesSelect})
-      if (screen) application.PostMessage(screen->Handle(), win::kWmUser, 0, 0);
+      // The screens are this program's own windows: the post is queued here and cannot fail.
+      if (screen) (void)application.PostMessage(screen->Handle(), win::kWmUser, 0, 0);
   }
   if (oem)
     FAskInstall->Show();
@@ -372,7 +373,8 @@ void TFWelcome::bt_NextClick() {
 }
 
 void TFWelcome::bt_CancelClick() {
-  if (LanguageChanged) win::GetApplication().PostMessage(FCancel->Handle(), win::kWmUser, 0, 0);
+  // FCancel is this program's own window: the post is queued here and cannot fail.
+  if (LanguageChanged) (void)win::GetApplication().PostMessage(FCancel->Handle(), win::kWmUser, 0, 0);
   Hide();
   FCancel->Show();
 }

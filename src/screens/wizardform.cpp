@@ -92,7 +92,8 @@ void TWizardForm::PassOn(win::Message& message) {
 
 void TWizardForm::LoadBannerAndLogo() {
   const String banner = SkinFile(kBannerPicture);
-  if (im_Banner && !banner.empty() && win::FileExists(banner)) LoadPicture(*im_Banner, banner);
+  // A picture that cannot be read leaves the banner as it was; nothing is reported.
+  if (im_Banner && !banner.empty() && win::FileExists(banner)) (void)LoadPicture(*im_Banner, banner);
   const String logo = SkinFile(kLogoPicture);
   if (im_TitleBar && !logo.empty() && win::FileExists(logo)) {
     im_TitleBar->Show();
@@ -102,13 +103,15 @@ void TWizardForm::LoadBannerAndLogo() {
       im_TitleBar->SetBounds(App->logoRect.Left, App->logoRect.Top, im_TitleBar->Width(), im_TitleBar->Height());
       logoPlaced_ = true;
     }
-    LoadPicture(*im_TitleBar, logo);
+    // A picture that cannot be read leaves the logo as it was; nothing is reported.
+    (void)LoadPicture(*im_TitleBar, logo);
   }
 }
 
 void TWizardForm::ApplyScreenLayout() {
   TlanguageElementsProperty layout;
-  layout.ApplyLayout(*this, win::ExecutableFolder() + kLayoutFileName, u"", App->languageId);
+  // Without UI.txt the screen keeps its designed places; nothing is reported.
+  (void)layout.ApplyLayout(*this, win::ExecutableFolder() + kLayoutFileName, u"", App->languageId);
 }
 
 std::unique_ptr<TskinButton> TWizardForm::SkinPushButton(win::Button& button, StringView picture) {
@@ -127,7 +130,8 @@ bool TWizardForm::TakeFirstActivation() {
 }
 
 void TWizardForm::ShapeToBackground() {
-  if (im_Background) SetShapedBackground(*this, *im_Background, SkinFile(kBackgroundPicture));
+  // A background that cannot be read changes nothing, so the window never disappears.
+  if (im_Background) (void)SetShapedBackground(*this, *im_Background, SkinFile(kBackgroundPicture));
 }
 
 void TWizardForm::SizeToBackgroundAndCentre() {

@@ -26,8 +26,8 @@ class TlanguageElementsProperty {
   // language; sectionSuffix is appended to it and to the "English" fallback).
   // False, changing nothing, when the file does not exist. A value with a
   // damaged number leaves that one property as it was.
-  bool ApplyLayout(win::Form& form, const String& layoutPath, const String& sectionSuffix,
-                   uint16_t languageId);
+  [[nodiscard]] bool ApplyLayout(win::Form& form, const String& layoutPath, const String& sectionSuffix,
+                                 uint16_t languageId);
 
   // The key's value in the current section or, when empty or missing there,
   // in the fallback section; "" when neither has it or no file is loaded.

@@ -29,9 +29,9 @@ class TskinButton : public TskinStripControl {
   // outline; installs the skin's window procedure the first time. A missing or
   // unreadable picture changes nothing and gives false: the button stays a
   // plain, visible button with its own caption.
-  bool LoadSkin(const String& path, int32_t alignment = skin::kAlignCentre,
-                const std::optional<ButtonCaptionColors>& colors = std::nullopt,
-                const TRect& captionRect = skin::kNoCaptionRect);
+  [[nodiscard]] bool LoadSkin(const String& path, int32_t alignment = skin::kAlignCentre,
+                              const std::optional<ButtonCaptionColors>& colors = std::nullopt,
+                              const TRect& captionRect = skin::kNoCaptionRect);
 
   int32_t State() const;  // the frame the next Paint draws
   const ButtonCaptionColors& CaptionColors() const { return colors_; }

@@ -14,8 +14,8 @@ class TskinCheckBox : public TskinToggleControl {
   // size and its font's pixel density; the first Paint sizes and shapes it.
   // background: the screen's background picture (not owned; may be null);
   // the offsets move the control's position within it.
-  bool LoadSkin(const String& path, const win::Bitmap* background, int32_t gap,
-                int32_t verticalOffset, int32_t horizontalOffset);
+  [[nodiscard]] bool LoadSkin(const String& path, const win::Bitmap* background, int32_t gap,
+                              int32_t verticalOffset, int32_t horizontalOffset);
 
   // Disabled, else pressed, hovered or normal.
   win::COLORREF CaptionColor() const override;

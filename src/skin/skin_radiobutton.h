@@ -12,7 +12,7 @@ class TskinRadioButton : public TskinToggleControl {
 
   // Loads the strip; the first Paint sizes and shapes the control.
   // background: the screen's background picture (not owned; may be null).
-  bool LoadSkin(const String& path, const win::Bitmap* background, int32_t gap);
+  [[nodiscard]] bool LoadSkin(const String& path, const win::Bitmap* background, int32_t gap);
 
   // Disabled, else checked (when not hovered), hovered or normal.
   win::COLORREF CaptionColor() const override;

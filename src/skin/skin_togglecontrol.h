@@ -24,7 +24,7 @@ class TskinToggleControl : public TskinStripControl {
   // Loads the strip, installs the window procedure the first time and sets
   // the caption colours (but disabled) to the control's font colour. A missing
   // or unreadable picture leaves the control's own look; false then.
-  bool LoadStrip(const String& path, const win::Bitmap* background, int32_t gap);
+  [[nodiscard]] bool LoadStrip(const String& path, const win::Bitmap* background, int32_t gap);
 
   struct Placement {
     int32_t width = 0;

@@ -12,12 +12,12 @@ class Image;
 // Loads a picture file into the control: a ".png" file as PNG, any other file
 // as BMP (or as PNG when its contents are one). A missing or unreadable file
 // changes nothing; false then.
-bool LoadPicture(win::Image& control, const String& path);
+[[nodiscard]] bool LoadPicture(win::Image& control, const String& path);
 
 // Loads the picture into the control and cuts the window to its outline (at
 // the picture's own size). A missing or unreadable file changes nothing, so a
 // damaged background never makes the whole window disappear.
-bool SetShapedBackground(win::Control& window, win::Image& control, const String& path);
+[[nodiscard]] bool SetShapedBackground(win::Control& window, win::Image& control, const String& path);
 
 namespace win {
 class Bitmap;
@@ -25,4 +25,4 @@ class Bitmap;
 
 // Reads a skin picture file into picture, as LoadPicture does. False, with
 // picture emptied, when the file is missing or unreadable.
-bool LoadSkinPicture(const String& path, win::Bitmap& picture);
+[[nodiscard]] bool LoadSkinPicture(const String& path, win::Bitmap& picture);

@@ -139,7 +139,8 @@ void TFPrepare::FormActivate() {
   if (!TakeFirstActivation()) return;
   im_Background->SetBounds(0, 0, im_Background->Width(), im_Background->Height());
   const String picture = SkinFile(kPrepareDialogPicture);
-  if (!picture.empty() && win::FileExists(picture)) SetShapedBackground(*this, *im_Background, picture);
+  // A picture that cannot be read leaves the form as designed; nothing is reported.
+  if (!picture.empty() && win::FileExists(picture)) (void)SetShapedBackground(*this, *im_Background, picture);
   SizeToBackgroundAndCentre();
 }
 

@@ -53,7 +53,7 @@ class TFPrepare : public TWizardForm {
   void ReplaceOlderCopyAndGoOn();
   // Saves the installed copy's device data before anything removes it; false
   // when something could not be saved.
-  bool SaveInstalledDeviceData();
+  [[nodiscard]] bool SaveInstalledDeviceData();
   void ShowWelcome();
   // The way on once nothing stands in the install's way: the welcome screen,
   // or in a silent install the install worker at once.

@@ -89,7 +89,9 @@ String TlanguageManagement::LoadLanguage(const String& textsFolder, uint16_t lan
   if (languageId == 0) languageId = win::GetUserDefaultLangID();
   String name = win::Trim(LanguageNameFromId(languageId));
   auto store = std::make_unique<win::MemIniFile>();
-  ReadLanguageFile(LanguageFilePath(textsFolder, name, prefix), *store);
+  // A file that cannot be read leaves the store empty, so every lookup gives
+  // "@@"; the read error is not shown.
+  (void)ReadLanguageFile(LanguageFilePath(textsFolder, name, prefix), *store);
   textStore_ = std::move(store);
   return name;
 }

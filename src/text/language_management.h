@@ -59,7 +59,7 @@ class TlanguageManagement {
   static void ParseLanguageText(StringView text, win::MemIniFile& store);
   // The same for a file (decoded by its byte-order mark, else the ANSI code
   // page); false when it cannot be read.
-  static bool ReadLanguageFile(const String& fileName, win::MemIniFile& store);
+  [[nodiscard]] static bool ReadLanguageFile(const String& fileName, win::MemIniFile& store);
 
  private:
   // The text of key in section after its mappings; null when not found.

@@ -73,12 +73,14 @@ class Remover {
         win::PausePoint();
         if (!IsLink(entry))
           Clear(path + u"\\", false, insideDefaultLog || win::SameText(entry.name, kDefaultLog));
-        if (!NeverRemoved(entry.name)) win::RemoveDirectory(path);
+        // A folder that still holds a kept item stays (and so does one that cannot go).
+        if (!NeverRemoved(entry.name)) (void)win::RemoveDirectory(path);
       } else {
         if (KeepsFile(entry.name, topLevel)) continue;
         win::PausePoint();
         out_.SetStatus(path);
-        win::DeleteFile(path);
+        // A file that cannot be deleted is skipped; the run goes on without a message.
+        (void)win::DeleteFile(path);
         StepProgress(out_.bar);
       }
     }

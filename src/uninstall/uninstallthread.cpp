@@ -16,7 +16,8 @@ namespace {
 void DeleteLink(const String& path) {
   if (path.empty()) return;
   win::PausePoint();
-  win::DeleteFile(path);
+  // A shortcut that cannot be deleted stays; the run goes on without a message.
+  (void)win::DeleteFile(path);
 }
 
 // Whether folder lies strictly below the common Start-menu programs folder:
@@ -32,10 +33,12 @@ void RemoveLinkFolders(const String& programsLink) {
   const String folder = win::ExtractFileDir(programsLink);
   if (!BelowCommonPrograms(folder)) return;
   win::PausePoint();
-  win::RemoveDirectory(folder);  // only when empty
+  // Removed only when empty: a folder that still holds something stays.
+  (void)win::RemoveDirectory(folder);
   const String parent = win::ExtractFileDir(folder);
+  // A parent that cannot be removed stays; the run goes on without a message.
   if (BelowCommonPrograms(parent) && win::DirectoryExists(parent) && CountFolderEntries(parent) <= 0)
-    win::RemoveDirectory(parent);
+    (void)win::RemoveDirectory(parent);
 }
 
 // The key's parent: the path without its trailing "\" and last component.
@@ -112,5 +115,7 @@ void TUninstallThread::Run() {
 
   // 7
   app.log.Write(u"uninstall finished");
-  win::PostMessage(outputs_.window, win::RegisterWindowMessage(kUninstallFinishedMessage), 0, 0);
+  // A post fails only without a screen or once its window is gone: then nobody
+  // waits for the message.
+  (void)win::PostMessage(outputs_.window, win::RegisterWindowMessage(kUninstallFinishedMessage), 0, 0);
 }

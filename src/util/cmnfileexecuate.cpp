@@ -30,14 +30,17 @@ void TerminateProcessesByName(const String& exeName) {
     // Never this program itself, whatever name a caller passes.
     if (process.exeFile != exeName || process.processId == self) continue;
     win::PausePoint();
-    win::TerminateProcessById(process.processId, 0);
+    // A process that is gone already or may not be ended is left alone.
+    (void)win::TerminateProcessById(process.processId, 0);
   }
 }
 
 void CloseWindowByTitle(const String& title) {
   const win::WindowHandle window = win::FindWindow(title);
   if (window == 0) return;
-  win::PostMessage(window, win::kWmClose, 0, 0);
+  // A window that took no message needs no closing; the callers end its
+  // program by name next in any case.
+  (void)win::PostMessage(window, win::kWmClose, 0, 0);
   win::Sleep(kCloseGraceMilliseconds);
 }
 
@@ -46,5 +49,6 @@ void TerminateWindowProcess(const String& title) {
   if (window == 0) return;
   const uint32_t processId = win::GetWindowThreadProcessId(window);
   if (processId == 0 || processId == win::GetCurrentProcessId()) return;
-  win::TerminateProcessById(processId, 0);
+  // A process that is gone already or may not be ended is left alone.
+  (void)win::TerminateProcessById(processId, 0);
 }

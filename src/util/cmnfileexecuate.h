@@ -8,7 +8,8 @@
 // Starts the command line and waits without a time-out until it has ended. False
 // (with the system's message text on the debugger output) when it could not
 // start. exitCode, when given, receives the program's exit code.
-bool RunAndWait(const String& commandLine, uint32_t creationFlags, uint32_t* exitCode = nullptr);
+[[nodiscard]] bool RunAndWait(const String& commandLine, uint32_t creationFlags,
+                              uint32_t* exitCode = nullptr);
 // Terminates every running process whose executable file name equals exeName
 // exactly (letter case matters); does not wait.
 void TerminateProcessesByName(const String& exeName);

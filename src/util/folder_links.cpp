@@ -45,11 +45,13 @@ void RemoveLinksInTree(const String& folder) {
       // A folder link goes with RemoveDirectory, a file link with DeleteFile;
       // neither touches the target. Failures leave the link, and the caller's
       // rights command then fails on it as it would anyway.
-      if (entry.attributes & win::kFileAttributeDirectory)
-        win::RemoveDirectory(path);
+      const bool removed = (entry.attributes & win::kFileAttributeDirectory) ? win::RemoveDirectory(path)
+                                                                             : win::DeleteFile(path);
+      if (removed)
+        win::OutputDebugString(u"Removed a link inside a folder whose rights are set: " + path);
       else
-        win::DeleteFile(path);
-      win::OutputDebugString(u"Removed a link inside a folder whose rights are set: " + path);
+        win::OutputDebugString(u"Could not remove a link inside a folder whose rights are set: " + path + u" (" +
+                               win::SysErrorMessage(win::GetLastError()) + u")");
     } else if (entry.attributes & win::kFileAttributeDirectory) {
       RemoveLinksInTree(path);
     }

@@ -63,7 +63,9 @@ bool CopyLevel(const String& source, const String& destination, win::StatusLine*
     const String to = destination + entry.name;
     if (IsFolder(entry)) {
       if (!skipName.empty() && entry.name == skipName) return true;
-      if (!win::DirectoryExists(to)) win::CreateDirectory(to);
+      // A folder that cannot be made fails the copies into it, which the
+      // variant then ignores, lists or reports like any failed copy.
+      if (!win::DirectoryExists(to)) (void)win::CreateDirectory(to);
       // A failure below stops only that sub-folder; this level goes on, and
       // the error text already holds the failure for the caller.
       CopyLevel(from + u"\\", to + u"\\", status, failIfExists, skipName, bar, failures);
@@ -85,7 +87,9 @@ bool CopyLevel(const String& source, const String& destination, win::StatusLine*
           return false;
       }
     }
-    win::SetFileAttributes(to, win::kFileAttributeNormal);
+    // Reset whether or not the copy succeeded; a file that keeps its
+    // attributes is not reported.
+    (void)win::SetFileAttributes(to, win::kFileAttributeNormal);
     if (bar) StepProgress(bar);
     return true;
   });
@@ -138,11 +142,13 @@ void DeleteFolderContents(const String& folder, win::StatusLine* status,
     if (IsFolder(entry)) {
       // A junction or folder link goes itself; what it points at is not ours.
       if (!IsLink(entry)) DeleteFolderContents(path + u"\\", nullptr, nullptr);
-      win::RemoveDirectory(path);
+      // A folder that still holds a file that could not be deleted stays.
+      (void)win::RemoveDirectory(path);
       return true;
     }
     if (status) status->SetStatusText(path);
-    win::DeleteFile(path);
+    // A file that cannot be deleted (read-only, in use) stays; nothing is reported.
+    (void)win::DeleteFile(path);
     if (bar) StepProgress(bar);
     return true;
   }, Leftovers::kInclude);
@@ -211,9 +217,11 @@ void ForceFolderChain(const String& path, const String& baseFolder, bool emptyFi
     if (parent == current) break;
     current = parent;
   }
+  // A folder that cannot be made is not reported here: what is later written
+  // into it fails there.
   if (current == base && !IsDriveRootOrEmpty(base) && !win::DirectoryExists(base))
-    win::CreateDirectory(base);
-  for (auto it = missing.rbegin(); it != missing.rend(); ++it) win::CreateDirectory(*it);
+    (void)win::CreateDirectory(base);
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) (void)win::CreateDirectory(*it);
 }
 
 void StepProgress(win::ProgressIndicator* bar) {
@@ -248,10 +256,11 @@ void DeleteMachineKey(const String& parentKey, bool mayCreate, const String& key
   win::PausePoint();
   win::Registry registry(win::kKeyWrite);
   registry.SetRootKey(win::RootKey::LocalMachine);
+  // A key that has sub-keys or cannot be deleted stays; nothing is reported.
   if (parentKey.empty()) {
-    registry.DeleteKey(key);
+    (void)registry.DeleteKey(key);
   } else if (registry.OpenKey(parentKey, mayCreate)) {
-    registry.DeleteKey(key);
+    (void)registry.DeleteKey(key);
   }
   registry.CloseKey();
 }
@@ -260,7 +269,8 @@ void DeleteUserValue(const String& key, bool mayCreate, const String& valueName)
   win::PausePoint();
   win::Registry registry(win::kKeyWrite);
   registry.SetRootKey(win::RootKey::CurrentUser);
-  if (registry.OpenKey(key, mayCreate)) registry.DeleteValue(valueName);
+  // A value that is missing or cannot be deleted stays; nothing is reported.
+  if (registry.OpenKey(key, mayCreate)) (void)registry.DeleteValue(valueName);
   registry.CloseKey();
 }
 
@@ -276,6 +286,6 @@ bool CreateShellLink(const String& linkFile, const String& target, const String&
   if (!arguments.empty()) link.SetArguments(arguments);
   // Only the object's existence is reported: callers record the link path even
   // when the file could not be written.
-  link.Save(linkFile);
+  (void)link.Save(linkFile);
   return true;
 }

@@ -46,5 +46,5 @@ String SpecialFolderPath(int csidl);
 String ReadMachineString(const String& valueName, bool mayCreate, const String& key);
 void DeleteMachineKey(const String& parentKey, bool mayCreate, const String& key);
 void DeleteUserValue(const String& key, bool mayCreate, const String& valueName);
-bool CreateShellLink(const String& linkFile, const String& target, const String& description,
-                     const String& arguments, const String& iconPath);
+[[nodiscard]] bool CreateShellLink(const String& linkFile, const String& target, const String& description,
+                                   const String& arguments, const String& iconPath);

@@ -214,7 +214,7 @@ TEST_F(SilentInstall, ExitCodes) {
       {"no administrator", {"admin=0"}, nullptr, "silentinstall", 3, "end: exit code 3"},
       {"a file that cannot be copied", {}, [this] {
          Machine().WriteFile(kProgramFolder + u"Zorvex7.exe", "locked");
-         win::SetFileAttributes(kProgramFolder + u"Zorvex7.exe", win::kFileAttributeReadOnly);
+         ASSERT_TRUE(win::SetFileAttributes(kProgramFolder + u"Zorvex7.exe", win::kFileAttributeReadOnly));
        }, "silentinstall", 4, "not copied: "},
       {"older copy not removed", {}, [this] {
          InstallOnce();

@@ -485,7 +485,7 @@ TEST(InstallRun, AFailedUninstallerFolderEndsTheInstallAfterTheRestore) {
       // them from: its payload texts folder holds a file only.
       rig.m.WriteFile(kPackage + u"program files\\Zorvex7\\Data\\Texts\\readme.txt", "texts");
       DeleteFolderContents(kPackage + u"program files\\Zorvex7\\Data\\Texts\\Lang\\", nullptr, nullptr);
-      win::RemoveDirectory(kPackage + u"program files\\Zorvex7\\Data\\Texts\\Lang");
+      ASSERT_TRUE(win::RemoveDirectory(kPackage + u"program files\\Zorvex7\\Data\\Texts\\Lang"));
     } else {
       const String blocked = kUninst + u"Texts\\LanguageIni\\English\\Install_English.ini";
       rig.m.WriteFile(blocked, "held open by a running uninstaller");

@@ -191,11 +191,14 @@ class PackageScreen {
     form_->SetBorderStyle(win::BorderStyle::None);
     background_ = form_->Create<win::Image>(u"im_Background");
     background_->SetAutoSize(true);
-    SetShapedBackground(*form_, *background_, Skin(u"Background.bmp"));
+    // As the wizard builds it: a picture that cannot be read changes nothing.
+    // The package's pictures are checked by EverySkinPictureIsInItsLanguageAndDecodes.
+    (void)SetShapedBackground(*form_, *background_, Skin(u"Background.bmp"));
     form_->SetBounds(0, 0, background_->Picture().Width(), background_->Picture().Height());
     auto* logo = form_->Create<win::Image>(u"im_TitleBar");
     logo->SetAutoSize(true);
-    LoadPicture(*logo, Skin(u"Logo.bmp"));
+    // As the wizard builds it: a picture that cannot be read changes nothing.
+    (void)LoadPicture(*logo, Skin(u"Logo.bmp"));
     logo->SetBounds(20, 10, logo->Picture().Width(), logo->Picture().Height());
   }
   ~PackageScreen() {
@@ -225,14 +228,16 @@ class PackageScreen {
   }
   void SkinButton(win::Button* button, const String& strip) {
     skins_.push_back(std::make_unique<TskinButton>(*button));
-    skins_.back()->LoadSkin(Skin(strip + u".bmp"));
+    // As the wizard builds it: without its picture the button keeps its own look.
+    (void)skins_.back()->LoadSkin(Skin(strip + u".bmp"));
   }
   // The layout of the screen's language, or of another one (the language the
   // wizard started in).
   void ApplyLayout(const String& language = String()) {
     TlanguageElementsProperty layout;
-    layout.ApplyLayout(*form_, String(kPackage) + kLayoutFileName, u"",
-                       LanguageIdFromName(language.empty() ? language_ : language));
+    // As the wizard builds it: without UI.txt the controls keep their places.
+    (void)layout.ApplyLayout(*form_, String(kPackage) + kLayoutFileName, u"",
+                             LanguageIdFromName(language.empty() ? language_ : language));
   }
   win::RadioButton* AddRadio(const String& name) {
     auto* radio = form_->Create<win::RadioButton>(name);
@@ -241,7 +246,8 @@ class PackageScreen {
   }
   void SkinRadio(win::RadioButton* radio) {
     radios_.push_back(std::make_unique<TskinRadioButton>(*radio));
-    radios_.back()->LoadSkin(Skin(u"Radio.bmp"), &background_->Picture(), 5);
+    // As the wizard builds it: without its picture the radio button keeps its own look.
+    (void)radios_.back()->LoadSkin(Skin(u"Radio.bmp"), &background_->Picture(), 5);
   }
   win::Form& Form() { return *form_; }
   const win::Bitmap& Background() const { return background_->Picture(); }

@@ -10,16 +10,19 @@
 int main() {
   const String folder = win::ExecutableFolder();
   std::string ran;
-  win::ReadFileBytes(folder + u"ran.txt", ran);
+  // Missing before the first run: the list starts empty.
+  (void)win::ReadFileBytes(folder + u"ran.txt", ran);
   std::string line;
   for (const String& argument : win::CommandLineArguments()) line += (line.empty() ? "" : " ") + win::ToUtf8(argument);
-  win::WriteFileBytes(folder + u"ran.txt", ran + line + "\n");
+  // A list that cannot be written shows as a run missing from it, which the tests look at.
+  (void)win::WriteFileBytes(folder + u"ran.txt", ran + line + "\n");
 
   std::string entry;
   if (win::ReadFileBytes(folder + u"entry.txt", entry) && !entry.empty()) {
     win::Registry registry;
     registry.SetRootKey(win::RootKey::LocalMachine);
-    if (registry.OpenKey(win::FromUtf8(entry), false)) registry.DeleteValue(u"UninstallString");
+    // A value that stays shows as an uninstall that failed, which the tests look at.
+    if (registry.OpenKey(win::FromUtf8(entry), false)) (void)registry.DeleteValue(u"UninstallString");
   }
   return 0;
 }

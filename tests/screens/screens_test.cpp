@@ -390,7 +390,9 @@ class StepWorker : public win::Thread {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       ++steps_;
     }
-    win::PostMessage(window_, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0);
+    // As the install worker: a post fails only once the screen is gone, and
+    // then nobody waits for it.
+    (void)win::PostMessage(window_, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0);
   }
 
  private:
@@ -447,7 +449,11 @@ TEST_F(CancelRun, DeclinedRunGoesOnToTheFinish) {
 class EndedWorker : public win::Thread {
  public:
   explicit EndedWorker(win::WindowHandle window) : window_(window) {}
-  void Execute() override { win::PostMessage(window_, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0); }
+  // As the install worker: a post fails only once the screen is gone, and then
+  // nobody waits for it.
+  void Execute() override {
+    (void)win::PostMessage(window_, win::RegisterWindowMessage(kInstallFinishedMessage), 0, 0);
+  }
 
  private:
   win::WindowHandle window_;

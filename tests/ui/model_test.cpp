@@ -172,7 +172,8 @@ TEST(UiModel, CloseQueryRefusesAndMainFormEndsTheProgram) {
     other->Show();
   });
   EXPECT_FALSE(GetApplication().Terminated());
-  win::GetApplication().PostMessage(GetApplication().FindForm(u"FOther")->Handle(), win::kWmClose, 0, 0);
+  // A form of this program: the post is queued here; what it does is checked below.
+  (void)win::GetApplication().PostMessage(GetApplication().FindForm(u"FOther")->Handle(), win::kWmClose, 0, 0);
   for (int i = 0; i < 500 && !GetApplication().Terminated(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
   EXPECT_TRUE(refused);
   EXPECT_TRUE(GetApplication().Terminated());
@@ -268,9 +269,10 @@ TEST(UiModel, PostedMessagesFromAnotherThreadArriveInOrderOnTheUiThread) {
   EXPECT_EQ(GetApplication().RegisterWindowMessage(u"INSTALL_THREAD_FINISHED"), finished);
   EXPECT_GE(finished, 0xC000u);
   std::thread worker([&] {
-    for (uint32_t i = 1; i <= 50; ++i) GetApplication().PostMessage(target, win::kWmUser + 1, i, 0);
+    // What arrives, and in which order, is checked below.
+    for (uint32_t i = 1; i <= 50; ++i) (void)GetApplication().PostMessage(target, win::kWmUser + 1, i, 0);
     // The platform's own PostMessage reaches the same queue.
-    win::PostMessage(target, finished, 0, 0);
+    (void)win::PostMessage(target, finished, 0, 0);
   });
   worker.join();
   std::vector<uint32_t> expected;
@@ -298,7 +300,8 @@ class ProgressWorker : public win::Thread {
     }
     bar_.SetPosition(250);  // kept within the bar's range
     readBack.push_back(bar_.Position());
-    win::PostMessage(target_, done_, 0, 0);
+    // Whether the completion arrives is what the test waits for.
+    (void)win::PostMessage(target_, done_, 0, 0);
   }
 
  private:

@@ -394,6 +394,30 @@ TEST_F(FolderTreeTest, RemoveLinksInTreeRemovesEveryLinkAndNothingOfTheirTargets
   EXPECT_EQ(machine.ReadFile(u"C:\\Other\\App\\app.exe"), "app");
 }
 
+// The trace names a link as removed only when it is gone; one the account may
+// not delete is named as left, with the system's reason.
+TEST_F(FolderTreeTest, RemoveLinksInTreeTellsALinkItCouldNotRemoveFromOneItRemoved) {
+  machine.WriteFile(u"C:\\Other\\App\\app.exe", "app");
+  machine.MakeFolder(u"C:\\Root");
+  MakeLink(u"C:\\Root\\evil", u"C:\\Other\\App");
+  {
+    // A standard user may read C:\Root but delete nothing in it.
+    zxtest::RunAsUser alice(u"Alice");
+    RemoveLinksInTree(u"C:\\Root");
+  }
+  EXPECT_TRUE(machine.Exists(u"C:\\Root\\evil"));
+  const std::string log = machine.ToolLog();
+  EXPECT_EQ(log.find("Removed a link"), std::string::npos) << log;
+  EXPECT_NE(log.find("debug: Could not remove a link inside a folder whose rights are set: C:\\Root\\evil ("),
+            std::string::npos)
+      << log;
+
+  RemoveLinksInTree(u"C:\\Root");
+  EXPECT_FALSE(machine.Exists(u"C:\\Root\\evil"));
+  EXPECT_NE(machine.ToolLog().find("debug: Removed a link inside a folder whose rights are set: C:\\Root\\evil"),
+            std::string::npos);
+}
+
 // A half-made copy that a killed process left under its temporary name is no
 // data: copies and listings pass it by, emptying the folder removes it.
 TEST_F(FolderTreeTest, ALeftoverCopyIsNeverCopiedOrListedAndGoesWithItsFolder) {

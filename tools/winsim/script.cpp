@@ -104,8 +104,9 @@ class ScriptRunner {
       // Stopped before its end: whatever it started goes with it (an
       // uninstaller it handed over to, a program it launched).
       const std::vector<uint32_t> started = DescendantsOf(pid_);
-      win::TerminateProcessById(pid_, 1);
-      for (uint32_t id : started) win::TerminateProcessById(id, 1);
+      // A program that has ended by itself meanwhile needs no ending.
+      (void)win::TerminateProcessById(pid_, 1);
+      for (uint32_t id : started) (void)win::TerminateProcessById(id, 1);
     }
     waiter_.join();
     // The program is gone: its replies and any state it could not clear.

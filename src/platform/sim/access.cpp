@@ -213,7 +213,9 @@ void ChangeStore(Change change) {
   const std::string& root = CurrentMachine().Root();
   acl::StoreLock lock(root);
   acl::Store store = acl::LoadStore(root);
-  if (change(store)) acl::SaveStore(root, store);
+  // The file call this records has been made; a store that cannot be written
+  // back (the machine folder itself failing) keeps its old records.
+  if (change(store)) (void)acl::SaveStore(root, store);
 }
 
 bool EraseAtAndBelow(acl::Store& store, const String& key) {

@@ -72,7 +72,7 @@ std::vector<Ace> InheritFrom(const std::vector<Ace>& parent, bool childIsFolder,
 // The store file. Loading skips lines that cannot be read: a damaged store
 // never stops a tool.
 Store LoadStore(const std::string& root);
-bool SaveStore(const std::string& root, const Store& store);
+[[nodiscard]] bool SaveStore(const std::string& root, const Store& store);
 
 // The store as it is now, read again only when acl.tsv changed; with a
 // number that changes whenever it was read again.

@@ -13,7 +13,7 @@ constexpr const char* kDiskFreeName = "diskfree";
 constexpr uint32_t kErrorDiskFull = 112;
 
 // Takes `bytes` from what is left; false, taking nothing, when fewer are left.
-bool TakeDiskSpace(int64_t bytes);
+[[nodiscard]] bool TakeDiskSpace(int64_t bytes);
 // Gives `bytes` back (a file deleted or shrunk, a reservation not used).
 void GiveBackDiskSpace(int64_t bytes);
 

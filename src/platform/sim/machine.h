@@ -56,8 +56,8 @@ struct RunningAccount {
 // codePage=936, osMajor=6, osMinor=1, everyone=Jeder, is64Bit=0,
 // freeBytes=4096 ...).
 // False with a one-line error on failure.
-bool CreateMachine(const std::string& hostDir, const std::vector<std::string>& overrides,
-                   std::string& error);
+[[nodiscard]] bool CreateMachine(const std::string& hostDir, const std::vector<std::string>& overrides,
+                                 std::string& error);
 
 // Selects the machine this process runs on (tests, tools). Without it the
 // machine is found by walking up from the executable.
@@ -89,7 +89,7 @@ class Machine {
 
 // Gives a user a profile folder (C:\Users\NAME\AppData\Roaming and
 // \Local), as the first logon does. False when it cannot be made.
-bool CreateUserProfile(const String& user);
+[[nodiscard]] bool CreateUserProfile(const String& user);
 
 Machine& CurrentMachine();
 // Re-reads machine.ini and the running account (after a test changed them).

@@ -31,6 +31,6 @@ String QuoteArgument(StringView argument);
 // its exit code. A process ended by TerminateProcessById reports the code given
 // there (1 when another process killed it). False for an id this process did
 // not start or has already waited for.
-bool WaitForProcess(uint32_t processId, uint32_t& exitCode);
+[[nodiscard]] bool WaitForProcess(uint32_t processId, uint32_t& exitCode);
 
 }  // namespace sim

@@ -59,6 +59,6 @@ std::string FormatRegText(const RegTree& tree);
 // changing (f returns true when it changed something; the file is then
 // written back). False when there is no machine or the file cannot be written.
 bool ReadRegistry(const std::function<void(const RegTree&)>& f);
-bool ChangeRegistry(const std::function<bool(RegTree&)>& f);
+[[nodiscard]] bool ChangeRegistry(const std::function<bool(RegTree&)>& f);
 
 }  // namespace sim

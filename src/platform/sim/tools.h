@@ -49,7 +49,7 @@ SystemTool SystemToolByName(StringView fileName);
 // the program name, unchanged; `input` what a pipe feeds it. Returns the exit
 // code: 0 on success, a Windows error number otherwise (2 missing path, 87 bad
 // parameter, 1332 unknown account, 9009 unknown command in cmd).
-uint32_t RunSystemTool(SystemTool tool, StringView arguments, StringView input = u"");
+[[nodiscard]] uint32_t RunSystemTool(SystemTool tool, StringView arguments, StringView input = u"");
 
 struct AccessEntry {
   String account;      // as stored: "SYSTEM", the local Everyone name ...

@@ -75,7 +75,7 @@ struct Change {
 // denied), unless `goOn`, which changes the others and still returns 5.
 // Returns 0, or the Windows error number when the path is missing (2 or 3)
 // or unusable, in which case nothing changes.
-uint32_t ApplyChanges(const String& windowsPath, bool recurse, const std::vector<Change>& changes,
-                      bool goOn = false);
+[[nodiscard]] uint32_t ApplyChanges(const String& windowsPath, bool recurse, const std::vector<Change>& changes,
+                                    bool goOn = false);
 
 }  // namespace sim::acl

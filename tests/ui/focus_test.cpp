@@ -298,8 +298,11 @@ TEST(Focus, ArrowsMoveTheChoiceBetweenRadioButtonsAndTabStopsAtTheTickedOne) {
     press(step.key, step.shift);
     EXPECT_EQ(form->ActiveControl(), step.focused) << win::ToUtf8(form->ActiveControl()->Name());
     EXPECT_TRUE(step.ticked->Checked());
-    for (win::RadioButton* radio : {a, b, c})
-      if (radio != step.ticked) EXPECT_FALSE(radio->Checked());
+    for (win::RadioButton* radio : {a, b, c}) {
+      if (radio != step.ticked) {
+        EXPECT_FALSE(radio->Checked());
+      }
+    }
   }
   // Arrows on a push button do nothing.
   first->SetFocus();
